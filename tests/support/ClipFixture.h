@@ -1,0 +1,93 @@
+#pragma once
+// Builds clip files from a description: the boxes a DJI Osmo Pocket writes (video
+// track, "djmd" metadata track with its protobuf sample, the QuickTime key list, the
+// cover) around either placeholder media data or real, decodable H.264 video.
+// Every layer's tests, the benchmarks, the fuzz corpus and the sample card use it.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+#include <utility>
+
+namespace vidorra::fixture {
+
+// Appends Protocol Buffers wire-format fields; nest with bytes(field, sub.data()).
+class ProtoWriter {
+public:
+    ProtoWriter &varint(qint64 field, quint64 value);
+    ProtoWriter &fixed64(qint64 field, double value);   // wire type 1
+    ProtoWriter &fixed32(qint64 field, float value);    // wire type 5
+    ProtoWriter &bytes(qint64 field, const QByteArray &payload);
+    ProtoWriter &text(qint64 field, const QString &value) { return bytes(field, value.toUtf8()); }
+    const QByteArray &data() const { return buf; }
+private:
+    QByteArray buf;
+};
+
+// What the camera writes into the first metadata sample.
+struct CameraSample {
+    QString model = QStringLiteral("OsmoPocket3");
+    QString proto = QStringLiteral("dvtm_PP-101.proto");
+    double captureFPS = 30.0;       // written as a 32-bit float at 2/2/1/5
+    double playbackFPS = 30.0;      // written as a 32-bit float at 2/3/3
+    qint64 width = 3840, height = 2160;
+    qint64 bitDepth = 10;
+    qint64 colorCode = 2;
+    double iso = 400;               // written as a 32-bit float at 3/2/9/1
+    qint64 kelvin = 0;              // varint at 3/2/24/1 when above 0
+};
+QByteArray encodeSample(const CameraSample &sample);
+
+struct ClipSpec {
+    // Video track.
+    bool videoTrack = true;
+    qint64 width = 3840, height = 2160;
+    double duration = 2.0;          // seconds
+    double fps = 30.0;              // stts gives duration * fps samples
+    int tkhdVersion = 0;            // 0 or 1
+    int mdhdVersion = 0;            // 0 or 1
+    quint32 timescale = 30000;
+    int rotation = 0;               // 0, 90, 180, 270 in the tkhd matrix
+
+    // Metadata track ("djmd"); absent when nullopt.
+    std::optional<CameraSample> camera = CameraSample{};
+    std::optional<QByteArray> rawSample;   // replaces encodeSample(camera) when set
+    bool useCo64 = false;           // chunk offsets as co64 instead of stco
+    bool commonSampleSize = true;   // stsz common size, else a per-sample table
+
+    // QuickTime key list under moov/meta; empty writes none.
+    QList<std::pair<QString, QString>> keys = {
+        {QStringLiteral("com.dji.camera.ColorGammaSxS"), QStringLiteral("D-Log")}};
+    bool keysWithVersionFlags = true;  // meta payload starts with version and flags
+
+    // Cover picture under moov/udta/meta/ilst/covr/data; none when nullopt.
+    std::optional<QByteArray> cover;
+    bool coverMetaWithVersionFlags = true;
+
+    // Layout of the file.
+    bool moovFirst = false;         // moov before mdat
+    bool mdatSize64 = false;        // mdat with a 64-bit size header
+    bool mdatSizeZero = false;      // last box with size 0 (runs to end of file)
+    qint64 sparseMdatBytes = 0;     // extra media bytes left as a hole (written by writeClip only)
+
+    // Real H.264 video (frame i carries i in its pixels, see frameNumberOf); otherwise
+    // the media data is placeholder bytes.
+    bool realVideo = false;
+    int videoWidth = 0, videoHeight = 0; // encoded size; 0 means width/height
+};
+
+// The whole file in memory (sparseMdatBytes is ignored here).
+QByteArray buildClip(const ClipSpec &spec);
+// Writes the file; a sparse hole of sparseMdatBytes is seeked over, not written.
+// Returns false when the file cannot be written.
+bool writeClip(const QString &path, const ClipSpec &spec);
+
+// Reads back the frame number carried by a decoded frame of a realVideo clip, from
+// 8-bit RGBA (or RGB32) pixels; -1 when the pattern is not found.
+int frameNumberOf(const uchar *rgba, int width, int height, qsizetype bytesPerLine);
+
+// A small encoded picture (JPEG or PNG bytes) to use as an embedded cover.
+QByteArray sampleCoverJpeg(int width = 160, int height = 90);
+
+} // namespace vidorra::fixture
