@@ -1,0 +1,36 @@
+#pragma once
+// The one way files are moved: never replacing an existing file, and across file
+// systems copying completely and flushing before the original is removed.
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace vidorra {
+
+// Moves the file at `from` to `to`, which must not exist. On failure returns a readable
+// description of the error and leaves `from` in place and nothing new at `to`.
+std::optional<QString> moveFile(const QString &from, const QString &to);
+
+// Creates the folder with all missing intermediate folders; an existing folder is no
+// error. On failure returns a readable description.
+std::optional<QString> makeFolders(const QString &path);
+
+// The readable description of an errno value.
+QString errorText(int errnum);
+
+// Steps of a move at which a test can inject a failure.
+enum class MoveStep {
+    Rename,     // the no-replace rename
+    CopyChunk,  // each chunk of a copy across file systems
+    Flush,      // fsync of the copy
+    Place,      // putting the finished copy in place
+    Unlink,     // removing the original after a copy
+};
+
+// Test hook: called before each step; returning an errno value makes the step fail
+// with it (EXDEV at Rename forces the copy path). Empty function to remove.
+using MoveFault = std::function<int(MoveStep step, const QString &from, const QString &to)>;
+void setMoveFault(MoveFault fault);
+
+} // namespace vidorra
