@@ -11,6 +11,8 @@
 
 namespace vidorra {
 
+class PositionedReader;
+
 // A payload range [start, end) inside an in-memory buffer.
 struct ByteRange {
     qint64 start = 0;
@@ -37,11 +39,15 @@ std::optional<ByteRange> child(const QByteArray &data, ByteRange range, const QS
 // The payload of the file's top-level `moov`, or nothing. Throws std::runtime_error
 // when a seek or read of the file fails.
 std::optional<QByteArray> readMoov(QFile &file);
+// The same through any positioned reader (a counted file, a buffer in memory).
+std::optional<QByteArray> readMoov(PositionedReader &in);
 
 double mediaDuration(const QByteArray &data, ByteRange mdia);
 // A basic record from the first video track; never fails (zeros when unreadable).
 ClipInfo readBasic(const QString &path);
+ClipInfo readBasic(PositionedReader &in);
 // The embedded cover picture exactly as stored (encoded bytes).
 std::optional<QByteArray> readCoverData(const QString &path);
+std::optional<QByteArray> readCoverData(PositionedReader &in);
 
 } // namespace vidorra
