@@ -1,0 +1,48 @@
+#pragma once
+// Everything the application remembers between runs, in QSettings under the
+// organisation and application "Vidorra". Each setter writes through at once: nothing
+// is saved at quit. Safe to call from the main thread; readers may run anywhere.
+
+#include <QString>
+#include <optional>
+
+namespace vidorra::Preferences {
+
+inline constexpr const char *kAppLanguage = "appLanguage";
+inline constexpr const char *kAppleLanguages = "AppleLanguages"; // written by Language::apply
+inline constexpr const char *kAppearance = "appearance";
+inline constexpr const char *kSkipIntro = "skipIntro";
+inline constexpr const char *kRenameTemplate = "renameTemplate";
+inline constexpr const char *kLastFolderPath = "lastFolderPath";
+inline constexpr const char *kWindowSized = "windowSized4";
+inline constexpr const char *kWindowSizeReset = "windowSizeReset2";
+
+// "system", "en" or "es"; "system" when absent.
+QString appLanguage();
+void setAppLanguage(const QString &code);
+
+// "system", "light" or "dark" (any other value means: follow the system); "system" when absent.
+QString appearance();
+void setAppearance(const QString &mode);
+
+// Start every scan on the organized stage; false when absent.
+bool skipIntro();
+void setSkipIntro(bool skip);
+
+// The last rename template used; "{date}_{profile}_{res}{fps}_{num}" when absent.
+QString renameTemplate();
+void setRenameTemplate(const QString &templ);
+
+// The folder to reopen at launch; none when absent.
+std::optional<QString> lastFolderPath();
+void setLastFolderPath(const QString &path);
+
+// The window was given its first-run size; false when absent.
+bool windowSized();
+void setWindowSized(bool sized);
+
+// The one-time reset of saved window geometry is done; false when absent.
+bool windowSizeReset();
+void setWindowSizeReset(bool done);
+
+} // namespace vidorra::Preferences
