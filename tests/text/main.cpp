@@ -1,0 +1,20 @@
+// Runs the text tests with settings in a throw-away folder, never the real home.
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 2;
+    for (const char *var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+        const QByteArray dir = (home.path() + u'/' + QString::fromLatin1(var)).toLocal8Bit();
+        QDir().mkpath(QString::fromLocal8Bit(dir));
+        qputenv(var, dir);
+    }
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,100 @@
+// Every text the code passes to L has a Spanish entry in the table the build embeds.
+// The keys are collected from the sources as they stand, so a new L("...") without a
+// translation fails here.
+#include "LanguageTesting.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTranslator>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Use {
+    QString key;
+    QString where;  // file:line
+};
+
+// Undoes the C escapes a key can contain.
+QString unescape(const QString &literal)
+{
+    QString out;
+    for (qsizetype i = 0; i < literal.size(); ++i) {
+        QChar c = literal.at(i);
+        if (c == u'\\' && i + 1 < literal.size()) {
+            const QChar e = literal.at(++i);
+            switch (e.unicode()) {
+            case 'n': c = u'\n'; break;
+            case 't': c = u'\t'; break;
+            default: c = e; break;   // \" \\ \'
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+QList<Use> collectKeys(const QString &root)
+{
+    static const QRegularExpression call(QStringLiteral(R"re((?<![\w.>])L\(\s*"((?:[^"\\\n]|\\.)*)")re"));
+    QList<Use> uses;
+    QDirIterator it(root, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QString text = QString::fromUtf8(f.readAll());
+        auto m = call.globalMatch(text);
+        while (m.hasNext()) {
+            const auto match = m.next();
+            const int line = int(QStringView(text).left(match.capturedStart()).count(u'\n')) + 1;
+            uses.append({unescape(match.captured(1)), path.mid(root.size() + 1) + u':' + QString::number(line)});
+        }
+    }
+    return uses;
+}
+
+} // namespace
+
+TEST(TranslationKeys, CollectorFindsCallsAndSkipsLookAlikes)
+{
+    // The collector itself: run it over a small tree of its own.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile f(dir.path() + "/sample.cpp");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("auto a = L(\"Sorted\");\n"
+            "auto b = vidorra::L( \"Delete %d clips?\", {n});\n"
+            "auto c = URL(\"not a key\"); auto d = x.L(\"nor this\");\n"
+            "auto e = L(\"Say \\\"hi\\\"\");\n");
+    f.close();
+    QStringList keys;
+    for (const Use &u : collectKeys(dir.path()))
+        keys << u.key;
+    EXPECT_EQ(keys, (QStringList{"Sorted", "Delete %d clips?", "Say \"hi\""}));
+}
+
+TEST(TranslationKeys, EveryKeyInTheSourcesHasSpanish)
+{
+    QTranslator table;
+    ASSERT_TRUE(table.load(vidorra::Language::spanishTablePath()))
+        << "the Spanish table is not embedded";
+    // The table on disk and the embedded one are the same build product.
+    ASSERT_TRUE(QFile::exists(QStringLiteral(VIDORRA_QM_FILE)));
+
+    const QList<Use> uses = collectKeys(QStringLiteral(VIDORRA_SOURCE_DIR "/src"));
+    QStringList missing;
+    for (const Use &u : uses) {
+        const QByteArray key = u.key.toUtf8();
+        if (table.translate("Vidorra", key.constData()).isEmpty())
+            missing << u.where + QStringLiteral(": ") + u.key;
+    }
+    EXPECT_TRUE(missing.isEmpty()) << "keys without Spanish (add them to resources/translations/"
+                                      "<subsystem>_es.ts):\n"
+                                   << missing.join(u'\n').toStdString();
+}
