@@ -1,0 +1,87 @@
+#include "Organize.h"
+
+#include "Paths.h"
+#include "SafeMove.h"
+#include "metadata/ClipInfo.h"
+#include "text/Language.h"
+
+namespace vidorra {
+
+namespace {
+
+QString failureLine(const QString &name, const QString &description)
+{
+    return name + QStringLiteral(": ") + description;
+}
+
+// A planned folder is relative and goes only downwards from the clip's folder.
+bool safeRelative(const QString &folder)
+{
+    if (folder.isEmpty() || folder.startsWith(u'/'))
+        return false;
+    for (const QString &part : folder.split(u'/')) {
+        if (part.isEmpty() || part == u"." || part == u"..")
+            return false;
+    }
+    return true;
+}
+
+void organizeOne(const Planned &item, SortOutcome &outcome)
+{
+    const QString clip = standardized(item.url);
+    const QString name = fileName(clip);
+    if (!safeRelative(item.folder)) {
+        outcome.failed << L("%@: invalid destination folder", {name});
+        return;
+    }
+    const QString destination = parentPath(clip) + u'/' + item.folder;
+    if (const auto failure = makeFolders(destination)) {
+        outcome.failed << failureLine(name, *failure);
+        return;
+    }
+    const QString target = destination + u'/' + name;
+    if (existsAt(target)) {
+        outcome.failed << L("%@: already exists at destination", {name});
+        return;
+    }
+    if (const auto failure = moveFile(clip, target)) {
+        outcome.failed << failureLine(name, *failure);
+        return;
+    }
+    outcome.moves << Move{clip, target, false};
+
+    for (const QString &ext : sidecarExts()) {
+        const QString companion = withExtension(clip, ext);
+        const QString companionTarget = destination + u'/' + fileName(companion);
+        if (!existsAt(companion) || existsAt(companionTarget))
+            continue;
+        if (const auto failure = moveFile(companion, companionTarget)) {
+            outcome.failed << failureLine(name, *failure);
+            break;
+        }
+        outcome.moves << Move{companion, companionTarget, false};
+    }
+}
+
+} // namespace
+
+SortOutcome organize(const ScanResult &result)
+{
+    SortOutcome outcome;
+    for (const Planned &item : result.items) {
+        if (item.sortable)
+            organizeOne(item, outcome);
+    }
+    return outcome;
+}
+
+QString issues(const QString &head, const QStringList &lines)
+{
+    QStringList out{head};
+    out << lines.mid(0, 4);
+    if (lines.size() >= 5)
+        out << L("…and %d more", {lines.size() - 4});
+    return out.join(u'\n');
+}
+
+} // namespace vidorra
