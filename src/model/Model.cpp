@@ -1,0 +1,156 @@
+#include "Model.h"
+
+#include "BackgroundThreads.h"
+#include "Preferences.h"
+
+#include "text/Language.h"
+
+#include <QElapsedTimer>
+#include <QMetaObject>
+
+namespace vidorra {
+
+Model::Model(QObject *parent)
+    : QObject(parent),
+      language_(Preferences::appLanguage()),
+      scanToken_(std::make_shared<ScanToken>()),
+      threads_(std::make_unique<BackgroundThreads>(this))
+{
+}
+
+Model::~Model()
+{
+    scanToken_->cancelled = true;
+    threads_->waitAll();
+}
+
+bool Model::hasBackgroundWork() const
+{
+    return threads_->running();
+}
+
+void Model::inBackground(bool lowPriority, std::function<void()> work)
+{
+    threads_->start(lowPriority ? QThread::LowPriority : QThread::NormalPriority, std::move(work));
+}
+
+void Model::post(std::function<void()> apply)
+{
+    QMetaObject::invokeMethod(this, std::move(apply), Qt::QueuedConnection);
+}
+
+// ---- observers ----
+
+void Model::setResult(std::optional<ScanResult> value)
+{
+    result_ = std::move(value);
+    Q_EMIT resultChanged();
+    rebuild();
+}
+
+void Model::setTab(std::optional<QString> value)
+{
+    const bool changed = tab_ != value;
+    tab_ = std::move(value);
+    if (changed)
+        Q_EMIT tabChanged();
+    rebuild();
+}
+
+void Model::setSelection(QSet<QUuid> value)
+{
+    const bool changed = selection_ != value;
+    selection_ = std::move(value);
+    if (changed)
+        Q_EMIT selectionChanged();
+    rebuildSelection();
+}
+
+void Model::setLanguage(const QString &code)
+{
+    if (code == language_)
+        return;
+    language_ = code;
+    Preferences::setAppLanguage(code);
+    Language::apply(code);
+    Q_EMIT languageChanged();
+    setOpenFolder(std::nullopt); // pile names are worded in the language
+    relabel();
+}
+
+void Model::rebuild()
+{
+    QElapsedTimer timer;
+    timer.start();
+    lib_ = result_ ? Library(result_->items, tab_) : Library();
+    rebuildNanos_ += timer.nsecsElapsed();
+    Q_EMIT libChanged();
+    rebuildSelection();
+}
+
+void Model::rebuildSelection()
+{
+    QList<Planned> items;
+    if (!selection_.isEmpty()) {
+        for (const Planned &p : lib_.ordered) {
+            if (selection_.contains(p.id))
+                items.append(p);
+        }
+    }
+    const bool wasEmpty = selectedItems_.isEmpty();
+    selectedItems_ = std::move(items);
+    // Records carry no equality, so only the trivial "still empty" case is quiet.
+    if (!(wasEmpty && selectedItems_.isEmpty()))
+        Q_EMIT selectedItemsChanged();
+}
+
+// ---- plain setters: notify only on a real change ----
+
+namespace {
+template <typename T, typename V>
+bool assign(T &field, V &&value)
+{
+    if (field == value)
+        return false;
+    field = std::forward<V>(value);
+    return true;
+}
+} // namespace
+
+void Model::setMessage(const QString &v) { if (assign(message_, v)) Q_EMIT messageChanged(); }
+void Model::setDropTargeted(bool v) { if (assign(dropTargeted_, v)) Q_EMIT dropTargetedChanged(); }
+void Model::setOpenFolder(std::optional<QString> v) { if (assign(openFolder_, std::move(v))) Q_EMIT openFolderChanged(); }
+void Model::setLutEnabled(bool v) { if (assign(lutEnabled_, v)) Q_EMIT lutEnabledChanged(); }
+void Model::setShowSettings(bool v) { if (assign(showSettings_, v)) Q_EMIT showSettingsChanged(); }
+void Model::setOfferOpen(bool v) { if (assign(offerOpen_, v)) Q_EMIT offerOpenChanged(); }
+void Model::setOrganized(bool v) { if (assign(organized_, v)) Q_EMIT organizedChanged(); }
+void Model::setBusy(bool v) { if (assign(busy_, v)) Q_EMIT busyChanged(); }
+void Model::setMoves(QList<Move> v) { if (assign(moves_, std::move(v))) Q_EMIT movesChanged(); }
+void Model::setScanning(bool v) { if (assign(scanning_, v)) Q_EMIT scanningChanged(); }
+void Model::setScanDone(int v) { if (assign(scanDone_, v)) Q_EMIT scanDoneChanged(); }
+void Model::setScanTotal(int v) { if (assign(scanTotal_, v)) Q_EMIT scanTotalChanged(); }
+void Model::setRoot(std::optional<QString> v) { if (assign(root_, std::move(v))) Q_EMIT rootChanged(); }
+
+void Model::setPreview(std::optional<Planned> value)
+{
+    // Records have no equality; the same clip is recognised by its id and path.
+    const bool same = preview_.has_value() == value.has_value()
+        && (!value || (preview_->id == value->id && preview_->url == value->url));
+    preview_ = std::move(value);
+    if (!same)
+        Q_EMIT previewChanged();
+}
+
+void Model::setSource(const QString &name, const QString &path)
+{
+    if (sourceName_ != name) {
+        sourceName_ = name;
+        Q_EMIT sourceNameChanged();
+    }
+    if (sourcePath_ != path) {
+        sourcePath_ = path;
+        Q_EMIT sourcePathChanged();
+    }
+}
+
+} // namespace vidorra

@@ -1,0 +1,216 @@
+// The actions on a loaded folder: organize, undo, trash, rename, the refresh from
+// disk and relabelling. Each checks on the main thread, sets `busy`, does the file
+// work on a thread of its own and applies the outcome back here.
+
+#include "Model.h"
+
+#include "SourceRemap.h"
+
+#include "library/Undo.h"
+#include "metadata/Labels.h"
+#include "text/Language.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QSet>
+
+namespace vidorra {
+
+namespace {
+
+// The success text, or the failure count as head line followed by the failures.
+QString finishedMessage(const QString &success, const QStringList &failed)
+{
+    if (failed.isEmpty())
+        return success;
+    return issues(L("Finished with %d issue(s):", {int(failed.size())}), failed);
+}
+
+QString sizeText(qint64 bytes)
+{
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+}
+
+} // namespace
+
+void Model::run(const QList<Planned> &items)
+{
+    if (scanning_ || !result_ || busy_)
+        return;
+    ScanResult job = *result_;
+    job.items.clear();
+    for (const Planned &p : items) {
+        if (p.sortable)
+            job.items.append(p);
+    }
+
+    setBusy(true);
+    inBackground(false, [this, job] {
+        const SortOutcome outcome = organize(job);
+        post([this, outcome] {
+            setBusy(false);
+            setMoves(moves_ + outcome.moves);
+            if (!outcome.moves.isEmpty())
+                setOfferOpen(true);
+            lastURLs_ = remapForward(lastURLs_, outcome.moves);
+            reload();
+            setMessage(finishedMessage(L("Sorted"), outcome.failed));
+            Q_EMIT actionFinished();
+        });
+    });
+}
+
+void Model::revert()
+{
+    if (scanning_ || busy_)
+        return;
+    const QList<Move> history = moves_;
+    setBusy(true);
+    inBackground(false, [this, history] {
+        const QStringList failed = undo(history);
+        post([this, history, failed] {
+            setBusy(false);
+            lastURLs_ = remapBackward(lastURLs_, history);
+            const bool keptOrganized = organized_;
+            load(lastURLs_);
+            if (lastURLs_.isEmpty())
+                setMoves({}); // nothing to load, but the history is undone all the same
+            setOrganized(keptOrganized);
+            setMessage(failed.isEmpty()
+                           ? L("Undone")
+                           : issues(L("Undone with %d issue(s):", {int(failed.size())}), failed));
+            Q_EMIT actionFinished();
+        });
+    });
+}
+
+void Model::trash(const QList<Planned> &items)
+{
+    if (items.isEmpty() || scanning_ || !result_ || busy_)
+        return;
+    qint64 total = 0;
+    for (const Planned &p : items)
+        total += p.size;
+
+    Confirmation question;
+    question.title = items.size() == 1
+        ? L("Delete %@?", {QFileInfo(items.first().url).fileName()})
+        : L("Delete %d clips?", {int(items.size())});
+    question.text = L("They will go to the Trash (%@).", {sizeText(total)});
+    question.acceptButton = L("Delete");
+    question.cancelButton = L("Cancel");
+    question.acceptIsDestructive = true;
+    if (!prompts_ || !prompts_->confirm(question))
+        return;
+
+    setBusy(true);
+    inBackground(false, [this, items] {
+        const SortOutcome outcome = trashClips(items);
+        post([this, outcome] {
+            QSet<QString> gone;
+            for (const Move &m : outcome.moves)
+                gone.insert(m.from);
+            // The current result, not a copy from before the question: a language
+            // switch may have relabelled the clips meanwhile.
+            if (result_) {
+                ScanResult kept = *result_;
+                kept.items.removeIf([&](const Planned &p) { return gone.contains(p.url); });
+                if (kept.items.isEmpty())
+                    setResult(std::nullopt);
+                else
+                    setResult(std::move(kept));
+            }
+            setSelection({});
+            setMoves(moves_ + outcome.moves);
+            setBusy(false);
+            setMessage(finishedMessage(L("Moved to Trash"), outcome.failed));
+            Q_EMIT actionFinished();
+        });
+    });
+}
+
+void Model::rename(const QList<RenamePlan> &plans)
+{
+    if (plans.isEmpty() || scanning_ || !result_ || busy_)
+        return;
+    setBusy(true);
+    inBackground(false, [this, plans] {
+        const SortOutcome outcome = performRename(plans);
+        post([this, outcome] {
+            QHash<QString, QString> renamed;
+            for (const Move &m : outcome.moves) {
+                if (!renamed.contains(m.from))
+                    renamed.insert(m.from, m.to);
+            }
+            if (result_) {
+                ScanResult updated = *result_;
+                for (Planned &p : updated.items) {
+                    const auto it = renamed.constFind(p.url);
+                    if (it != renamed.cend())
+                        p.url = *it;
+                }
+                setResult(std::move(updated));
+            }
+            setMoves(moves_ + outcome.moves);
+            lastURLs_ = remapForward(lastURLs_, outcome.moves);
+            setBusy(false);
+            setMessage(finishedMessage(L("Renamed"), outcome.failed));
+            Q_EMIT actionFinished();
+        });
+    });
+}
+
+void Model::refreshFromDisk()
+{
+    if (scanning_ || busy_ || !result_ || lastURLs_.isEmpty())
+        return;
+    QSet<QString> known;
+    for (const Planned &p : result_->items)
+        known.insert(p.url);
+    const QStringList sources = lastURLs_;
+
+    inBackground(true, [this, known, sources] {
+        bool present = false;
+        for (const QString &s : sources) {
+            if (QFileInfo::exists(s)) {
+                present = true;
+                break;
+            }
+        }
+        QSet<QString> onDisk;
+        if (present) {
+            for (const CollectedFile &f : collect(sources).files)
+                onDisk.insert(f.url);
+        }
+        post([this, known, sources, present, onDisk] {
+            if (!scanning_ && !busy_ && lastURLs_ == sources) {
+                if (!present) {
+                    setResult(std::nullopt);
+                    setMoves({});
+                    setOfferOpen(false);
+                    setMessage(L("Folder not found"));
+                } else if (onDisk != known) {
+                    reload();
+                }
+            }
+            Q_EMIT refreshChecked();
+        });
+    });
+}
+
+void Model::relabel()
+{
+    if (!result_)
+        return;
+    ScanResult updated = *result_;
+    for (Planned &p : updated.items) {
+        p.folder = folderName(p.info);
+        p.label = describe(p.info);
+        p.profile = profileLabel(p.info);
+        p.resolution = p.info.recognized ? resolutionLabel(p.info) : L("Unknown");
+    }
+    setResult(std::move(updated));
+}
+
+} // namespace vidorra

@@ -1,0 +1,35 @@
+#pragma once
+// The scan of one load, run on a background thread: collect, then analyse the files
+// in chunks read in parallel, handing batches of records on in collected order.
+
+#include "library/Scan.h"
+
+#include <QList>
+#include <QStringList>
+#include <functional>
+
+namespace vidorra {
+
+// Files analysed in parallel at a time: enough to keep every core busy on a large
+// card without starting one task per file.
+inline constexpr int kScanChunk = 32;
+// Batches are handed on at most this often (plus once at the end), because every
+// batch rebuilds the library and redraws the window.
+inline constexpr int kScanUpdateIntervalMs = 250;
+
+// Where the scan hands its results. The functions are called on the scan thread and
+// must post to the model themselves.
+struct ScanSink {
+    // The scan result without items, and the number of files collected.
+    std::function<void(const ScanResult &collected, int total)> collected;
+    // The next records in collected order, and how many files are analysed so far.
+    std::function<void(const QList<Planned> &records, int done)> batch;
+    // Every file analysed; not called for a cancelled scan.
+    std::function<void(int total)> ended;
+};
+
+// Runs the whole scan; stops before the next chunk once `token` is cancelled,
+// dropping records not yet handed on.
+void runScan(const QStringList &urls, const ScanTokenPtr &token, const ScanSink &sink);
+
+} // namespace vidorra
