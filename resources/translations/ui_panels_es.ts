@@ -1,0 +1,112 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es">
+<!-- The preview overlay, the settings panel, the About panel and the rename sheet. -->
+<context>
+    <name>Vidorra</name>
+    <message>
+        <source>About Vidorra</source>
+        <translation>Acerca de Vidorra</translation>
+    </message>
+    <message>
+        <source>Organizes D-Log and D-Log 2 clips from DJI Osmo Pocket cameras.</source>
+        <translation>Ordena los clips D-Log y D-Log 2 de las cámaras DJI Osmo Pocket.</translation>
+    </message>
+    <message>
+        <source>DJI and Osmo are trademarks of SZ DJI Technology Co., Ltd. Vidorra is not affiliated with or endorsed by DJI.</source>
+        <translation>DJI y Osmo son marcas comerciales de SZ DJI Technology Co., Ltd. Vidorra no está afiliada a DJI ni cuenta con su respaldo.</translation>
+    </message>
+    <message>
+        <source>Version %@</source>
+        <translation>Versión %@</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Cerrar</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Idioma</translation>
+    </message>
+    <message>
+        <source>Appearance</source>
+        <translation>Apariencia</translation>
+    </message>
+    <message>
+        <source>System</source>
+        <translation>Sistema</translation>
+    </message>
+    <message>
+        <source>Light</source>
+        <translation>Claro</translation>
+    </message>
+    <message>
+        <source>Dark</source>
+        <translation>Oscuro</translation>
+    </message>
+    <message>
+        <source>Skip Organize intro</source>
+        <translation>Omitir la introducción de Ordenar</translation>
+    </message>
+    <message>
+        <source>Check for Updates</source>
+        <translation>Buscar actualizaciones</translation>
+    </message>
+    <message>
+        <source>Support</source>
+        <translation>Soporte</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Renombrar</translation>
+    </message>
+    <message>
+        <source>Rename %d Clips</source>
+        <translation>Renombrar %d clips</translation>
+    </message>
+    <message>
+        <source>Template</source>
+        <translation>Plantilla</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Fecha</translation>
+    </message>
+    <message>
+        <source>Profile</source>
+        <translation>Perfil</translation>
+    </message>
+    <message>
+        <source>Resolution</source>
+        <translation>Resolución</translation>
+    </message>
+    <message>
+        <source>FPS</source>
+        <translation>FPS</translation>
+    </message>
+    <message>
+        <source>ISO</source>
+        <translation>ISO</translation>
+    </message>
+    <message>
+        <source>Number</source>
+        <translation>Número</translation>
+    </message>
+    <message>
+        <source>Original</source>
+        <translation>Original</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Restablecer</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>Rename %d</source>
+        <translation>Renombrar %d</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,271 @@
+#include "SettingsPanel.h"
+
+#include "AboutPanel.h"
+#include "Appearance.h"
+#include "Fonts.h"
+#include "SettingsPanelControls.h"
+#include "model/Model.h"
+#include "model/Preferences.h"
+#include "text/Language.h"
+
+#include <QDesktopServices>
+#include <algorithm>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace vidorra {
+
+namespace {
+
+constexpr int kPanelWidth = 300;
+
+QLabel *rowLabel(QWidget *parent, const char *name)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setFont(Fonts::sans(11));
+    return label;
+}
+
+// A label above its control, six apart.
+QVBoxLayout *labelledRow(QLabel *label, QWidget *control)
+{
+    auto *row = new QVBoxLayout;
+    row->setSpacing(6);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(label);
+    row->addWidget(control);
+    return row;
+}
+
+} // namespace
+
+QUrl SettingsPanel::siteUrl()
+{
+    return QUrl(QStringLiteral("https://vidorra.app/"));
+}
+
+QString SettingsPanel::supportAddress()
+{
+    return QStringLiteral("support@vidorra.app");
+}
+
+QUrl SettingsPanel::updatesUrl()
+{
+    const QUrl root = siteUrl();
+    return Language::isSpanish() ? root.resolved(QUrl(QStringLiteral("es/"))) : root;
+}
+
+SettingsPanel::SettingsPanel(Model *m, QWidget *window)
+    : QFrame(window, Qt::Popup | Qt::FramelessWindowHint), model(m)
+{
+    setObjectName(QStringLiteral("settingsPanel"));
+    setFixedWidth(kPanelWidth);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 16);
+    layout->setSpacing(14);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    languageLabel = rowLabel(this, "languageLabel");
+    language = new SegmentedChoice(this);
+    language->setObjectName(QStringLiteral("languageChoice"));
+    layout->addLayout(labelledRow(languageLabel, language));
+
+    appearanceLabel = rowLabel(this, "appearanceLabel");
+    appearance = new SegmentedChoice(this);
+    appearance->setObjectName(QStringLiteral("appearanceChoice"));
+    layout->addLayout(labelledRow(appearanceLabel, appearance));
+
+    skipIntro = new SwitchToggle(QString(), this);
+    skipIntro->setObjectName(QStringLiteral("skipIntroToggle"));
+    layout->addWidget(skipIntro);
+
+    auto *divider = new QFrame(this);
+    divider->setObjectName(QStringLiteral("settingsDivider"));
+    divider->setFixedHeight(1);
+    divider->setAutoFillBackground(true);
+    layout->addWidget(divider);
+
+    auto *versionRow = new QHBoxLayout;
+    versionRow->setContentsMargins(0, 0, 0, 0);
+    version = rowLabel(this, "versionLabel");
+    version->setText(appVersion());
+    version->setVisible(!appVersion().isEmpty());
+    versionRow->addWidget(version);
+    versionRow->addStretch();
+    updates = new LinkButton(QString(), this);
+    updates->setObjectName(QStringLiteral("checkForUpdates"));
+    versionRow->addWidget(updates);
+    layout->addLayout(versionRow);
+
+    auto *linkRow = new QHBoxLayout;
+    linkRow->setContentsMargins(0, 0, 0, 0);
+    linkRow->setSpacing(0);
+    about = new InfoButton(13, this);
+    about->setObjectName(QStringLiteral("aboutButton"));
+    linkRow->addWidget(about);
+    linkRow->addSpacing(12);
+    support = new LinkButton(QString(), this);
+    support->setObjectName(QStringLiteral("supportButton"));
+    support->setToolTip(supportAddress());
+    linkRow->addWidget(support);
+    linkRow->addStretch();
+    layout->addLayout(linkRow);
+
+    connect(language, &SegmentedChoice::chosen, this, [this](const QString &code) {
+        if (model)
+            model->setLanguage(code); // stores, switches the texts, relabels the clips
+        retranslate();
+    });
+    connect(appearance, &SegmentedChoice::chosen, this, [](const QString &mode) {
+        Preferences::setAppearance(mode);
+        applyAppearance(mode);
+    });
+    connect(skipIntro, &QAbstractButton::toggled, this, [](bool on) {
+        if (Preferences::skipIntro() != on)
+            Preferences::setSkipIntro(on);
+    });
+    connect(updates, &QAbstractButton::clicked, this, [] { QDesktopServices::openUrl(updatesUrl()); });
+    connect(support, &QAbstractButton::clicked, this, [] {
+        QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + supportAddress()));
+    });
+    connect(about, &QAbstractButton::clicked, this, [this] {
+        QWidget *owner = parentWidget();
+        hide();
+        showAboutPanel(owner);
+    });
+
+    if (model) {
+        connect(model, &Model::showSettingsChanged, this, [this] {
+            if (model->showSettings() && !isVisible())
+                popup();
+            else if (!model->showSettings() && isVisible())
+                hide();
+        });
+        connect(model, &Model::languageChanged, this, [this] {
+            language->setValue(model->language());
+            retranslate();
+        });
+    }
+
+    retranslate();
+    syncFromStore();
+    restyle();
+}
+
+void SettingsPanel::setAnchor(QWidget *widget)
+{
+    anchor = widget;
+}
+
+void SettingsPanel::popup()
+{
+    syncFromStore();
+    adjustSize();
+    QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+    QPoint at;
+    if (anchor && anchor->isVisible()) {
+        // Centred under the tool, a few pixels below it.
+        at = anchor->mapToGlobal(QPoint(anchor->width() / 2 - width() / 2, anchor->height() + 6));
+    } else if (owner) {
+        at = owner->mapToGlobal(QPoint(owner->width() - width() - 16, 48));
+    }
+    if (QScreen *screen = owner ? owner->screen() : this->screen()) {
+        const QRect area = screen->availableGeometry();
+        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width())));
+        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
+    }
+    move(at);
+    show();
+    raise();
+    language->setFocus();
+}
+
+void SettingsPanel::showEvent(QShowEvent *event)
+{
+    QFrame::showEvent(event);
+    if (model && !model->showSettings())
+        model->setShowSettings(true);
+}
+
+void SettingsPanel::hideEvent(QHideEvent *event)
+{
+    QFrame::hideEvent(event);
+    if (model && model->showSettings())
+        model->setShowSettings(false);
+}
+
+void SettingsPanel::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink = palette().color(QPalette::WindowText);
+    QColor edge = ink;
+    edge.setAlphaF(0.16f);
+    p.setPen(QPen(edge, 1));
+    p.setBrush(palette().color(QPalette::Window));
+    p.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
+void SettingsPanel::changeEvent(QEvent *event)
+{
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        restyle();
+}
+
+// Every text of the panel, in the language now in effect.
+void SettingsPanel::retranslate()
+{
+    languageLabel->setText(L("Language"));
+    appearanceLabel->setText(L("Appearance"));
+    language->setSegments({{L("System"), QStringLiteral("system")},
+                           {QStringLiteral("English"), QStringLiteral("en")},
+                           {QStringLiteral("Español"), QStringLiteral("es")}});
+    appearance->setSegments({{L("System"), QStringLiteral("system")},
+                             {L("Light"), QStringLiteral("light")},
+                             {L("Dark"), QStringLiteral("dark")}});
+    skipIntro->setText(L("Skip Organize intro"));
+    updates->setText(L("Check for Updates"));
+    about->setToolTip(L("About Vidorra"));
+    support->setText(L("Support"));
+    for (QWidget *w : {static_cast<QWidget *>(updates), static_cast<QWidget *>(support),
+                       static_cast<QWidget *>(skipIntro)})
+        w->updateGeometry();
+    adjustSize();
+}
+
+// The stored choices; the window's theme toggle may have changed "appearance" meanwhile.
+void SettingsPanel::syncFromStore()
+{
+    language->setValue(model ? model->language() : Preferences::appLanguage());
+    const QString mode = Preferences::appearance();
+    appearance->setValue(mode == QLatin1String("light") || mode == QLatin1String("dark") ? mode
+                                                                                      : QStringLiteral("system"));
+    const QSignalBlocker quiet(skipIntro);
+    skipIntro->setChecked(Preferences::skipIntro());
+}
+
+void SettingsPanel::restyle()
+{
+    const QColor secondary = secondaryTextColor(palette());
+    for (QLabel *label : {languageLabel, appearanceLabel, version}) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, secondary);
+        label->setPalette(pal);
+    }
+    if (auto *divider = findChild<QFrame *>(QStringLiteral("settingsDivider"))) {
+        QPalette pal = divider->palette();
+        QColor line = palette().color(QPalette::WindowText);
+        line.setAlphaF(0.12f);
+        pal.setColor(QPalette::Window, line);
+        divider->setPalette(pal);
+    }
+}
+
+} // namespace vidorra
