@@ -1,0 +1,154 @@
+#include "CoverLoader.h"
+
+#include "Cover.h"
+#include "FrameGrab.h"
+
+#include <BoxReader.h>
+
+#include <QCache>
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QPointer>
+#include <QThreadPool>
+#include <mutex>
+
+namespace vidorra::CoverLoader {
+
+namespace {
+
+constexpr int maxSide = 520;
+constexpr int cacheEntries = 400;
+
+struct Cache {
+    std::mutex mutex;
+    QCache<QString, QImage> images{cacheEntries};
+};
+
+Cache &cache()
+{
+    static Cache instance;
+    return instance;
+}
+
+// Our own pool, so thumbnails never queue behind a scan's chunks; the gate keeps the
+// number of loads at four anyway.
+QThreadPool &pool()
+{
+    static QThreadPool *instance = [] {
+        auto *p = new QThreadPool;
+        p->setMaxThreadCount(4);
+        p->setExpiryTimeout(10000);
+        return p;
+    }();
+    return *instance;
+}
+
+// Where a finished load goes. The receiver may be destroyed on its own thread at any
+// time; `mutex` makes "still there? then post" one step against that.
+struct Delivery {
+    std::mutex mutex;
+    QObject *receiver = nullptr;
+    QMetaObject::Connection watch;
+};
+
+} // namespace
+
+CoverGate &gate()
+{
+    static CoverGate instance(4);
+    return instance;
+}
+
+QString cacheKey(const QString &path, const LUTCube *cube)
+{
+    return cube ? path + QLatin1Char('.') + cube->id() : path;
+}
+
+std::optional<QImage> cached(const QString &path, const CubePtr &cube)
+{
+    Cache &c = cache();
+    std::lock_guard lock(c.mutex);
+    if (const QImage *image = c.images.object(cacheKey(path, cube.get())))
+        return *image;
+    return std::nullopt;
+}
+
+void clearCache()
+{
+    Cache &c = cache();
+    std::lock_guard lock(c.mutex);
+    c.images.clear();
+}
+
+std::optional<QImage> render(const QString &path, double duration, const LUTCube *cube)
+{
+    std::optional<QImage> picture;
+    std::optional<QByteArray> coverBytes;
+    try {
+        coverBytes = readCoverData(path);
+    } catch (...) {
+        // Unreadable: fall through to the video, which will fail the same way.
+    }
+    if (coverBytes)
+        picture = decodeCover(*coverBytes, maxSide);
+    if (!picture)
+        picture = grabFrame(path, coverFrameTime(duration), QSize(maxSide, maxSide));
+    if (picture && cube) {
+        if (std::optional<QImage> graded = cube->apply(*picture))
+            picture = std::move(graded);
+    }
+    return picture;
+}
+
+std::shared_ptr<CoverRequest> load(const QString &path, double duration, const CubePtr &cube,
+                                   QObject *receiver, Done done)
+{
+    auto request = std::make_shared<CoverRequest>();
+    if (std::optional<QImage> hit = cached(path, cube)) {
+        if (done)
+            done(hit);
+        return request;
+    }
+
+    if (!receiver)
+        receiver = QCoreApplication::instance();
+    auto delivery = std::make_shared<Delivery>();
+    delivery->receiver = receiver;
+    if (receiver) {
+        delivery->watch = QObject::connect(receiver, &QObject::destroyed, [delivery] {
+            std::lock_guard lock(delivery->mutex);
+            delivery->receiver = nullptr;
+        });
+    }
+    auto receiverGone = [delivery] {
+        std::lock_guard lock(delivery->mutex);
+        return delivery->receiver == nullptr;
+    };
+
+    gate().enter([=] {
+        if (request->isCancelled() || receiverGone()) {
+            gate().leave();
+            return;
+        }
+        pool().start([=] {
+            const std::optional<QImage> picture = render(path, duration, cube.get());
+            gate().leave();
+            if (picture) {
+                Cache &c = cache();
+                std::lock_guard lock(c.mutex);
+                c.images.insert(cacheKey(path, cube.get()), new QImage(*picture));
+            }
+            std::lock_guard lock(delivery->mutex);
+            if (!delivery->receiver || request->isCancelled())
+                return;
+            QMetaObject::invokeMethod(delivery->receiver, [delivery, request, done, picture] {
+                QObject::disconnect(delivery->watch);
+                if (!request->isCancelled() && done)
+                    done(picture);
+            }, Qt::QueuedConnection);
+        });
+    });
+    return request;
+}
+
+} // namespace vidorra::CoverLoader

@@ -1,0 +1,51 @@
+#pragma once
+// A colour lookup table sampled from an AutoGrade: N^3 RGBA float entries, red varying
+// fastest. Immutable once built and shared between threads without locks.
+
+#include "AutoGrade.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QtGlobal>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace vidorra {
+
+class LUTCube {
+public:
+    // Builds the table for `grade` with `size` lattice points per axis (at least 2;
+    // smaller values are raised to 2).
+    explicit LUTCube(const AutoGrade &grade, qint64 size = 33);
+
+    // Upper-case UUID text made when the table was built; tells tables apart in cache keys.
+    const QString &id() const { return id_; }
+    qint64 size() const { return size_; }
+    // size^3 entries of four native-endian 32-bit floats (r, g, b, 1), entry (r, g, b)
+    // at r + N*g + N*N*b.
+    const QByteArray &data() const { return data_; }
+
+    // Grades 8-bit RGBA pixels in place by trilinear interpolation; alpha is untouched
+    // and no colour conversion is applied. Safe to call from any thread.
+    void applyRGBA(uchar *pixels, int width, int height, qsizetype bytesPerLine) const;
+    // The image graded, as Format_RGBA8888; nothing for a null image.
+    std::optional<QImage> apply(const QImage &image) const;
+
+private:
+    QString id_;
+    qint64 size_;
+    QByteArray data_;
+    // Integer form of the table for the 8-bit lookup: per lattice entry the three
+    // outputs in 21-bit lanes of one 64-bit word, so one multiply interpolates all three.
+    std::vector<quint64> packed_;
+    // Per 8-bit input value: the lower lattice index (pre-multiplied per axis) and the
+    // interpolation weight out of 256.
+    std::array<quint32, 256> cellR_{}, cellG_{}, cellB_{};
+    std::array<quint16, 256> frac_{};
+};
+
+using CubePtr = std::shared_ptr<const LUTCube>;
+
+} // namespace vidorra
