@@ -1,0 +1,21 @@
+#pragma once
+// Texts of the status line: sizes with durations, and the clip counts.
+
+#include <QString>
+
+namespace vidorra {
+
+// "1.2 GB · 62:05": the size in file-size style, then minutes (not limited to 59) and
+// seconds of the duration rounded to whole seconds, halves away from zero.
+QString stats(qint64 bytes, double seconds);
+
+// Minutes and seconds of a duration rounded to whole seconds, e.g. "62:05".
+QString minutesSeconds(double seconds);
+
+// The size in the platform's file-size style (decimal units).
+QString fileSize(qint64 bytes);
+
+// "%d clips · %@" with the count and stats of the totals.
+QString statusText(int clips, qint64 bytes, double seconds);
+
+} // namespace vidorra
