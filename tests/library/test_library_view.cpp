@@ -1,0 +1,121 @@
+// The library view: tabs, grouping, totals and flags.
+
+#include "TestEnv.h"
+#include "library/Library.h"
+#include "text/Language.h"
+
+using namespace vidorra;
+
+namespace {
+
+// A recognized clip of the given short side; `unknown` makes the basic record.
+Planned clip(const QString &name, qint64 side, const QString &profile, const QString &folder,
+             bool sortable = true, bool unknown = false)
+{
+    Planned p;
+    p.url = QStringLiteral("/card/") + name;
+    p.info.width = side * 16 / 9;
+    p.info.height = side;
+    p.info.recognized = !unknown;
+    p.info.duration = 1.5;
+    p.info.bitDepth = 8; // no colour grading unless a test says so
+    p.size = 100;
+    p.profile = unknown ? L("Unknown") : profile;
+    p.folder = folder;
+    p.sortable = sortable && !unknown;
+    p.resolution = unknown ? L("Unknown") : QStringLiteral("R%1").arg(side);
+    return p;
+}
+
+QStringList names(const QList<Planned> &items)
+{
+    QStringList out;
+    for (const Planned &p : items)
+        out << p.url.mid(6);
+    return out;
+}
+
+TEST(LibraryView, EmptyHasNothing)
+{
+    for (const Library &lib : {Library(), Library({}, QStringLiteral("R2160"))}) {
+        EXPECT_TRUE(lib.tabs.isEmpty());
+        EXPECT_FALSE(lib.current.has_value());
+        EXPECT_TRUE(lib.visible.isEmpty() && lib.groups.isEmpty() && lib.sections.isEmpty());
+        EXPECT_TRUE(lib.ordered.isEmpty() && lib.sortable.isEmpty() && lib.allSortable.isEmpty());
+        EXPECT_EQ(lib.bytes, 0);
+        EXPECT_EQ(lib.seconds, 0.0);
+        EXPECT_FALSE(lib.anyColor || lib.anySortable || lib.anyRecognized || lib.anySorted);
+    }
+}
+
+TEST(LibraryView, TabsRankByShortSideUnknownLastEqualRanksByName)
+{
+    const QList<Planned> items{
+        clip("u.mp4", 0, "", "", false, true),
+        clip("hd.mp4", 1080, "D-Log", "D-Log/F"),
+        clip("uhd.mp4", 2160, "D-Log", "D-Log/F"),
+        clip("hd2.mp4", 1080, "D-Log", "D-Log/F"),
+    };
+    Planned twin = clip("twin.mp4", 1080, "D-Log", "D-Log/F");
+    twin.resolution = QStringLiteral("Q1080"); // same short side, another label
+    const Library lib(items + QList<Planned>{twin}, std::nullopt);
+    ASSERT_EQ(lib.tabs.size(), 4);
+    EXPECT_EQ(lib.tabs[0].name, "R2160");
+    EXPECT_EQ(lib.tabs[0].count, 1);
+    EXPECT_EQ(lib.tabs[1].name, "Q1080");
+    EXPECT_EQ(lib.tabs[2].name, "R1080");
+    EXPECT_EQ(lib.tabs[2].count, 2);
+    EXPECT_EQ(lib.tabs[3].name, L("Unknown"));
+    EXPECT_EQ(lib.current, QStringLiteral("R2160"));
+
+    EXPECT_EQ(Library(items, QStringLiteral("R1080")).current, QStringLiteral("R1080"));
+    EXPECT_EQ(names(Library(items, QStringLiteral("R1080")).visible), (QStringList{"hd.mp4", "hd2.mp4"}));
+    // A tab nobody carries any more falls back to the first.
+    EXPECT_EQ(Library(items, QStringLiteral("R720")).current, QStringLiteral("R2160"));
+}
+
+TEST(LibraryView, GroupsByProfileThenFolderUnknownLast)
+{
+    const QList<Planned> items{
+        clip("1.mp4", 1080, "D-Log 2", "D-Log 2/B"),
+        clip("2.mp4", 1080, L("Unknown"), "Unknown/A"),
+        clip("3.mp4", 1080, "D-Log", "D-Log/B"),
+        clip("4.mp4", 1080, "D-Log", "D-Log/A"),
+        clip("5.mp4", 1080, "D-Log", "D-Log/B"),
+        clip("6.mp4", 1080, "HLG", "HLG/A"),
+    };
+    const Library lib(items, std::nullopt);
+    QStringList groups;
+    for (const auto &g : lib.groups)
+        groups << g.profile;
+    EXPECT_EQ(groups, (QStringList{"D-Log", "D-Log 2", "HLG", L("Unknown")}));
+    ASSERT_EQ(lib.groups[0].sections.size(), 2);
+    EXPECT_EQ(lib.groups[0].sections[0].folder, "D-Log/A");
+    EXPECT_EQ(names(lib.groups[0].sections[1].items), (QStringList{"3.mp4", "5.mp4"}));
+    EXPECT_EQ(lib.sections.size(), 5);
+    EXPECT_EQ(names(lib.ordered), (QStringList{"4.mp4", "3.mp4", "5.mp4", "1.mp4", "6.mp4", "2.mp4"}));
+}
+
+TEST(LibraryView, TotalsForTheTabFlagsForAll)
+{
+    Planned graded = clip("graded.mp4", 2160, "D-Log", "D-Log/F", false); // already sorted
+    graded.info.bitDepth = 10;
+    graded.info.colorCode = 2;
+    const QList<Planned> items{
+        clip("a.mp4", 1080, "D-Log", "D-Log/F"),
+        clip("b.mp4", 1080, "D-Log", "D-Log/F", false),
+        graded,
+        clip("c.mp4", 2160, "D-Log", "D-Log/F"),
+    };
+    const Library lib(items, QStringLiteral("R1080"));
+    EXPECT_EQ(names(lib.sortable), QStringList{"a.mp4"});
+    EXPECT_EQ(names(lib.allSortable), (QStringList{"a.mp4", "c.mp4"}));
+    EXPECT_EQ(lib.bytes, 200);
+    EXPECT_DOUBLE_EQ(lib.seconds, 3.0);
+    EXPECT_TRUE(lib.anyColor && lib.anySortable && lib.anyRecognized && lib.anySorted);
+
+    const Library plain({clip("u.mp4", 0, "", "", false, true)}, std::nullopt);
+    EXPECT_FALSE(plain.anyColor || plain.anySortable || plain.anyRecognized || plain.anySorted);
+}
+
+} // namespace
