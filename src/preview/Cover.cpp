@@ -4,6 +4,8 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <algorithm>
+#include <cmath>
 
 namespace vidorra {
 
@@ -19,7 +21,10 @@ std::optional<QImage> decodeCover(const QByteArray &bytes, int maxSide)
     const QSize size = reader.size();
     if (maxSide > 0 && size.isValid() && std::max(size.width(), size.height()) > maxSide) {
         // Decoding at the reduced size lets JPEG skip most of its work.
-        reader.setScaledSize(size.scaled(maxSide, maxSide, Qt::KeepAspectRatio).expandedTo({1, 1}));
+        // Rounded, not truncated, so it matches the frames scaled by the video decoder.
+        const double factor = double(maxSide) / std::max(size.width(), size.height());
+        reader.setScaledSize(QSize(std::max(1, int(std::lround(size.width() * factor))),
+                                   std::max(1, int(std::lround(size.height() * factor)))));
     }
     QImage image = reader.read();
     if (image.isNull())

@@ -60,6 +60,13 @@ bool VideoDecoder::isOpen() const { return d && d->codec; }
 
 bool VideoDecoder::open(const QString &path, Options options)
 {
+    // Broken or odd files are expected here and handled by the caller; the library's own
+    // console messages would only be noise.
+    static const bool quiet = [] {
+        av_log_set_level(AV_LOG_QUIET);
+        return true;
+    }();
+    Q_UNUSED(quiet);
     d = std::make_unique<Impl>();
     const QByteArray name = path.toUtf8();
     if (avformat_open_input(&d->format, name.constData(), nullptr, nullptr) < 0) {
