@@ -32,8 +32,10 @@ std::optional<MetadataTrack> findMetadataTrack(const QByteArray &data)
         const auto stsd = findChild(data, stbl, "stsd");
         if (!stsd || length(*stsd) < 16 || std::memcmp(data.constData() + stsd->start + 12, "djmd", 4) != 0)
             return true;
+        // Version and flags, the common size and the count; the first table entry
+        // is needed only when there is no common size (a common-size stsz has no table).
         const auto stsz = findChild(data, stbl, "stsz");
-        if (!stsz || length(*stsz) < 16)
+        if (!stsz || length(*stsz) < 12 || (u32(data, stsz->start + 4) == 0 && length(*stsz) < 16))
             return true;
         found = MetadataTrack{*mdia, *stbl, *stsz};
         return false;

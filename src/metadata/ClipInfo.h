@@ -12,7 +12,7 @@ namespace vidorra {
 // `recognized` is false only for the basic record built from the tracks alone.
 // Designated initializers give the labelled form: ClipInfo{.model = "...", .iso = 400}.
 struct ClipInfo {
-    QString model;
+    QString model{};
     double captureFPS = 0.0;
     double playbackFPS = 0.0;
     qint64 bitDepth = 0;
@@ -20,11 +20,11 @@ struct ClipInfo {
     qint64 iso = 0;
     qint64 width = 0;
     qint64 height = 0;
-    QString gammaText;
-    QString lens;
-    QString kelvin;
+    QString gammaText{};
+    QString lens{};
+    QString kelvin{};
     double duration = 0.0;
-    QString proto;
+    QString proto{};
     bool recognized = true;
 
     bool operator==(const ClipInfo &) const = default;
