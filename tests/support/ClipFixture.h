@@ -52,14 +52,19 @@ struct ClipSpec {
 
     // Metadata track ("djmd"); absent when nullopt.
     std::optional<CameraSample> camera = CameraSample{};
-    std::optional<QByteArray> rawSample;   // replaces encodeSample(camera) when set
+    std::optional<QByteArray> rawSample;   // replaces encodeSample(camera) when set (track written even without camera)
     bool useCo64 = false;           // chunk offsets as co64 instead of stco
     bool commonSampleSize = true;   // stsz common size, else a per-sample table
+    std::optional<quint32> declaredSampleSize; // written into stsz instead of the real size
+    bool shortStcoBeforeCo64 = false; // an stco with an 8-byte payload, then a valid co64
+    std::optional<CameraSample> secondCamera; // a second "djmd" track after the first
 
     // QuickTime key list under moov/meta; empty writes none.
     QList<std::pair<QString, QString>> keys = {
         {QStringLiteral("com.dji.camera.ColorGammaSxS"), QStringLiteral("D-Log")}};
     bool keysWithVersionFlags = true;  // meta payload starts with version and flags
+    // Further ilst items with an explicit key index (0 or past the names are invalid).
+    QList<std::pair<quint32, QString>> extraKeyItems;
 
     // Cover picture under moov/udta/meta/ilst/covr/data; none when nullopt.
     std::optional<QByteArray> cover;
@@ -68,11 +73,14 @@ struct ClipSpec {
     // Layout of the file.
     bool moovFirst = false;         // moov before mdat
     bool mdatSize64 = false;        // mdat with a 64-bit size header
-    bool mdatSizeZero = false;      // last box with size 0 (runs to end of file)
-    qint64 sparseMdatBytes = 0;     // extra media bytes left as a hole (written by writeClip only)
+    bool mdatSizeZero = false;      // mdat with size 0 (runs to end of file; swallows a moov after it)
+    bool moovSizeZero = false;      // moov with size 0 (with moovFirst it swallows the mdat)
+    // Extra media bytes at the end of the mdat, left as a hole (written by writeClip only).
+    // An mdat that no longer fits 32 bits gets a 64-bit size header.
+    qint64 sparseMdatBytes = 0;
 
-    // Real H.264 video (frame i carries i in its pixels, see frameNumberOf); otherwise
-    // the media data is placeholder bytes.
+    // Real H.264 video (frame i carries i in its pixels, see frameNumberOf; a keyframe
+    // every second); otherwise the media data is placeholder bytes.
     bool realVideo = false;
     int videoWidth = 0, videoHeight = 0; // encoded size; 0 means width/height
 };
@@ -80,12 +88,23 @@ struct ClipSpec {
 // The whole file in memory (sparseMdatBytes is ignored here).
 QByteArray buildClip(const ClipSpec &spec);
 // Writes the file; a sparse hole of sparseMdatBytes is seeked over, not written.
-// Returns false when the file cannot be written.
+// Replaces a file already there. Returns false when the file cannot be written.
 bool writeClip(const QString &path, const ClipSpec &spec);
+
+// Where things landed in a built clip, for tests that corrupt or cut particular bytes.
+struct ClipLayout {
+    qint64 moovOffset = -1, moovSize = 0;   // the whole moov box, header included
+    qint64 mdatOffset = -1, mdatSize = 0;   // the whole mdat box, hole included
+    qint64 sampleOffset = -1, sampleSize = 0; // the first metadata sample
+    qint64 fileSize = 0;                    // hole included
+};
+ClipLayout layoutOf(const ClipSpec &spec);
 
 // Reads back the frame number carried by a decoded frame of a realVideo clip, from
 // 8-bit RGBA (or RGB32) pixels; -1 when the pattern is not found.
 int frameNumberOf(const uchar *rgba, int width, int height, qsizetype bytesPerLine);
+// Draws the picture of frame `index` into 8-bit RGBA pixels, as the encoder sees it.
+void drawFrame(uchar *rgba, int width, int height, qsizetype bytesPerLine, int index);
 
 // A small encoded picture (JPEG or PNG bytes) to use as an embedded cover.
 QByteArray sampleCoverJpeg(int width = 160, int height = 90);

@@ -1,0 +1,22 @@
+#pragma once
+// Real, decodable video for fixture clips: frames drawn with their number in their
+// pixels, encoded with libavcodec into MP4 samples.
+
+#include <QByteArray>
+#include <QList>
+#include <memory>
+
+namespace vidorra::fixture {
+
+struct EncodedVideo {
+    QByteArray sampleEntry;     // the stsd entry box (avc1 with avcC, or mp4v with esds)
+    QList<QByteArray> samples;  // one per frame, in decode order (no B-frames)
+    QList<quint32> syncSamples; // 1-based numbers of the keyframes
+};
+
+// Encodes `frames` frames of width x height at `fps`; a keyframe every second.
+// Results are cached per size, rate and count, so repeated fixtures cost nothing.
+// Null when no encoder works.
+std::shared_ptr<const EncodedVideo> encodeVideo(int width, int height, double fps, int frames);
+
+} // namespace vidorra::fixture
