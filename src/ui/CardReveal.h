@@ -1,0 +1,17 @@
+#pragma once
+// "Show in Finder" of cards and piles: the desktop's file manager opens with the files
+// selected (org.freedesktop.FileManager1), or at their folder when none answers.
+
+#include <QStringList>
+#include <functional>
+
+namespace vidorra {
+
+// Shows the files (absolute paths) selected in the file manager. Returns at once.
+void revealInFileManager(const QStringList &paths);
+
+// Replaces what revealInFileManager does (tests record the paths instead of starting a
+// file manager); an empty function restores the desktop's.
+void setRevealHandler(std::function<void(const QStringList &)> handler);
+
+} // namespace vidorra

@@ -1,0 +1,72 @@
+#include "HoverButton.h"
+
+#include <QEnterEvent>
+
+namespace vidorra {
+
+QEasingCurve easeOut()
+{
+    QEasingCurve curve(QEasingCurve::BezierSpline);
+    curve.addCubicBezierSegment(QPointF(0.0, 0.0), QPointF(0.58, 1.0), QPointF(1.0, 1.0));
+    return curve;
+}
+
+QEasingCurve easeInOut()
+{
+    QEasingCurve curve(QEasingCurve::BezierSpline);
+    curve.addCubicBezierSegment(QPointF(0.42, 0.0), QPointF(0.58, 1.0), QPointF(1.0, 1.0));
+    return curve;
+}
+
+HoverButton::HoverButton(int hoverMillis, QWidget *parent)
+    : QAbstractButton(parent)
+{
+    setAttribute(Qt::WA_Hover, true);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    anim.setDuration(hoverMillis);
+    anim.setEasingCurve(easeOut());
+    connect(&anim, &QVariantAnimation::valueChanged, this, [this](const QVariant &v) {
+        amount = v.toDouble();
+        update();
+    });
+}
+
+double HoverButton::hoverAmount() const
+{
+    return isEnabled() ? amount : 0.0;
+}
+
+void HoverButton::setHovered(bool on)
+{
+    if (hovered == on)
+        return;
+    hovered = on;
+    anim.stop();
+    anim.setStartValue(amount);
+    anim.setEndValue(on ? 1.0 : 0.0);
+    anim.start();
+    hoverChanged(on);
+    update();
+}
+
+void HoverButton::enterEvent(QEnterEvent *event)
+{
+    setHovered(true);
+    QAbstractButton::enterEvent(event);
+}
+
+void HoverButton::leaveEvent(QEvent *event)
+{
+    setHovered(false);
+    QAbstractButton::leaveEvent(event);
+}
+
+void HoverButton::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange)
+        update();
+    QAbstractButton::changeEvent(event);
+}
+
+} // namespace vidorra

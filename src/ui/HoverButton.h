@@ -1,0 +1,41 @@
+#pragma once
+// Base of the window's custom-painted buttons: the whole frame takes clicks, and the
+// pointer's presence is tracked and eased in and out over the control's own duration.
+
+#include <QAbstractButton>
+#include <QEasingCurve>
+#include <QVariantAnimation>
+
+namespace vidorra {
+
+// The ease-out and ease-in-out curves the window animates with (cubic Béziers
+// (0, 0, 0.58, 1) and (0.42, 0, 0.58, 1)).
+QEasingCurve easeOut();
+QEasingCurve easeInOut();
+
+class HoverButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit HoverButton(int hoverMillis, QWidget *parent = nullptr);
+
+    // The pointer is over the button.
+    bool isHovered() const { return hovered; }
+    // 0 to 1: how far the hover look has eased in. Stays 0 while disabled, so a disabled
+    // control never shows hover colours.
+    double hoverAmount() const;
+
+protected:
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    // Called when the pointer enters or leaves.
+    virtual void hoverChanged(bool) {}
+
+private:
+    void setHovered(bool on);
+    bool hovered = false;
+    double amount = 0.0;
+    QVariantAnimation anim;
+};
+
+} // namespace vidorra
