@@ -12,13 +12,14 @@ void BackgroundThreads::start(QThread::Priority priority, std::function<void()> 
     thread->start(priority);
 }
 
-bool BackgroundThreads::running() const
+int BackgroundThreads::running() const
 {
+    int n = 0;
     for (const QPointer<QThread> &t : threads_) {
         if (t && !t->isFinished())
-            return true;
+            ++n;
     }
-    return false;
+    return n;
 }
 
 void BackgroundThreads::waitAll()

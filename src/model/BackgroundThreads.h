@@ -17,8 +17,8 @@ public:
     ~BackgroundThreads() { waitAll(); }
 
     void start(QThread::Priority priority, std::function<void()> work);
-    // Whether any of the threads started here still runs.
-    bool running() const;
+    // How many of the threads started here still run.
+    int running() const;
     // Blocks until every thread has ended (file work is never interrupted halfway).
     void waitAll();
 

@@ -24,7 +24,7 @@ Model::~Model()
     threads_->waitAll();
 }
 
-bool Model::hasBackgroundWork() const
+int Model::backgroundThreads() const
 {
     return threads_->running();
 }

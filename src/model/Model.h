@@ -4,6 +4,7 @@
 // Background work (the scan, the file actions) never touches it: results come back
 // as queued calls and are applied here.
 
+#include "ScanWork.h"
 #include "UserPrompts.h"
 
 #include "library/Library.h"
@@ -136,9 +137,13 @@ public:
     // Recomputes the language-dependent labels of every clip, without a rescan.
     void relabel();
 
-    // Whether a scan or an action still runs in the background (a cancelled scan
-    // finishes the chunk it is reading before its thread ends).
-    bool hasBackgroundWork() const;
+    // How many scan or action threads still run (a cancelled scan finishes the chunk
+    // it is reading before its thread ends).
+    int backgroundThreads() const;
+    bool hasBackgroundWork() const { return backgroundThreads() > 0; }
+
+    // Pacing of later scans; for tests and benchmarks.
+    void setScanHooks(ScanHooks hooks) { scanHooks_ = std::move(hooks); }
 
     // Main-thread time since the model was made, for profiling: spent rebuilding the
     // library, and spent applying scan updates (rebuilds included).
@@ -231,6 +236,7 @@ private:
     std::unique_ptr<BackgroundThreads> threads_;
     qint64 rebuildNanos_ = 0;
     qint64 scanUpdateNanos_ = 0;
+    ScanHooks scanHooks_;
 };
 
 } // namespace vidorra

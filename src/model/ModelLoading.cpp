@@ -86,7 +86,7 @@ void Model::startLoad(const QStringList &urls)
     sink.ended = [this, token](int total) {
         post([this, token, total] { applyScanEnd(token, total); });
     };
-    inBackground(false, [urls, token, sink] { runScan(urls, token, sink); });
+    inBackground(false, [urls, token, sink, hooks = scanHooks_] { runScan(urls, token, sink, hooks); });
 }
 
 void Model::applyCollected(const ScanTokenPtr &token, const ScanResult &collected, int total)

@@ -40,7 +40,8 @@ QList<Planned> analyzeChunk(const QList<CollectedFile> &chunk)
 
 } // namespace
 
-void runScan(const QStringList &urls, const ScanTokenPtr &token, const ScanSink &sink)
+void runScan(const QStringList &urls, const ScanTokenPtr &token, const ScanSink &sink,
+             const ScanHooks &hooks)
 {
     const Collected collected = collect(urls);
     const qsizetype total = collected.files.size();
@@ -53,17 +54,18 @@ void runScan(const QStringList &urls, const ScanTokenPtr &token, const ScanSink 
     while (i < total) {
         if (token->cancelled.load())
             return;
+        if (hooks.beforeChunk)
+            hooks.beforeChunk(urls, int(i));
         const QList<CollectedFile> chunk = collected.files.mid(i, kScanChunk);
         pending.append(analyzeChunk(chunk));
         i += chunk.size();
-        if (sinceLast.elapsed() > kScanUpdateIntervalMs || i >= total) {
+        if (sinceLast.elapsed() > hooks.updateIntervalMs || i >= total) {
             sinceLast.restart();
             sink.batch(pending, int(i));
             pending.clear();
         }
     }
-    if (!token->cancelled.load())
-        sink.ended(int(total));
+    sink.ended(int(total));
 }
 
 } // namespace vidorra

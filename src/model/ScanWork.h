@@ -28,8 +28,19 @@ struct ScanSink {
     std::function<void(int total)> ended;
 };
 
+// Pacing of the scan, changed by tests and benchmarks only.
+struct ScanHooks {
+    // Batches are handed on when more than this has passed since the last one.
+    int updateIntervalMs = kScanUpdateIntervalMs;
+    // Called on the scan thread before each chunk is read, after the cancellation
+    // check, with the scan's sources and the index of the chunk's first file.
+    std::function<void(const QStringList &sources, int firstIndex)> beforeChunk;
+};
+
 // Runs the whole scan; stops before the next chunk once `token` is cancelled,
-// dropping records not yet handed on.
-void runScan(const QStringList &urls, const ScanTokenPtr &token, const ScanSink &sink);
+// dropping records not yet handed on. The end is handed on even for a scan cancelled
+// during its last chunk: the model checks the token again when it applies it.
+void runScan(const QStringList &urls, const ScanTokenPtr &token, const ScanSink &sink,
+             const ScanHooks &hooks = {});
 
 } // namespace vidorra

@@ -1,0 +1,64 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es">
+<!-- Application model: status messages, the trash question and the busy refusal. -->
+<context>
+    <name>Vidorra</name>
+    <message>
+        <source>No compatible clips</source>
+        <translation>No hay clips compatibles</translation>
+    </message>
+    <message>
+        <source>Wait until the current action finishes, then open again.</source>
+        <translation>Espera a que termine la acción en curso y vuelve a abrir.</translation>
+    </message>
+    <message>
+        <source>Sorted</source>
+        <translation>Ordenado</translation>
+    </message>
+    <message>
+        <source>Finished with %d issue(s):</source>
+        <translation>Terminado con %d problema(s):</translation>
+    </message>
+    <message>
+        <source>Undone</source>
+        <translation>Deshecho</translation>
+    </message>
+    <message>
+        <source>Undone with %d issue(s):</source>
+        <translation>Deshecho con %d problema(s):</translation>
+    </message>
+    <message>
+        <source>Moved to Trash</source>
+        <translation>Movido a la papelera</translation>
+    </message>
+    <message>
+        <source>Renamed</source>
+        <translation>Renombrado</translation>
+    </message>
+    <message>
+        <source>Folder not found</source>
+        <translation>Carpeta no encontrada</translation>
+    </message>
+    <message>
+        <source>Delete %@?</source>
+        <translation>¿Eliminar %@?</translation>
+    </message>
+    <message>
+        <source>Delete %d clips?</source>
+        <translation>¿Eliminar %d clips?</translation>
+    </message>
+    <message>
+        <source>They will go to the Trash (%@).</source>
+        <translation>Irán a la papelera (%@).</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Eliminar</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+</context>
+</TS>
