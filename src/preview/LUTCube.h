@@ -37,15 +37,22 @@ private:
     QString id_;
     qint64 size_;
     QByteArray data_;
-    // Integer form of the table for the 8-bit lookup: per lattice entry the three
-    // outputs in 21-bit lanes of one 64-bit word, so one multiply interpolates all three.
-    std::vector<quint64> packed_;
-    // Per 8-bit input value: the lower lattice index (pre-multiplied per axis) and the
-    // interpolation weight out of 256.
-    std::array<quint32, 256> cellR_{}, cellG_{}, cellB_{};
-    std::array<quint16, 256> frac_{};
+    // Integer form of the table for the 8-bit lookup: each entry four 16-bit lanes
+    // (red, green, blue, 0) in 12-bit fixed point, 4080 = 1.0. The red step of the
+    // interpolation is done ahead for every 8-bit red value: entry (r8, g, b) at
+    // r8 + 256 * (g + N * b), which leaves two steps and four loads per pixel.
+    std::vector<quint64> redTable_;
+    // Per 8-bit input value: the offset of its lower lattice cell in redTable_ along
+    // green and blue, and the interpolation weight in 1/32768ths, repeated for SIMD.
+    std::array<quint32, 256> offsetG_{}, offsetB_{};
+    struct alignas(16) Weight { qint16 lane[8]; };
+    std::array<Weight, 256> weight_{};
 };
 
 using CubePtr = std::shared_ptr<const LUTCube>;
+
+// Whether applyRGBA may use the processor's vector instructions (on by default). Both
+// paths give identical pixels; turning it off lets the portable path be checked.
+void setVectorLookup(bool enabled);
 
 } // namespace vidorra

@@ -246,3 +246,18 @@ TEST(LUTEngine, ChoosesTheTableByProfile)
     EXPECT_NE(LUTEngine::dLog()->id(), LUTEngine::dLog2()->id());
     EXPECT_NE(LUTEngine::dLog2()->id(), LUTEngine::general()->id());
 }
+
+TEST(LUTCube, VectorAndPortablePathsGiveIdenticalPixels)
+{
+    const LUTCube cube(AutoGrade::dLog);
+    QImage every(256, 256, QImage::Format_RGBA8888);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            every.setPixelColor(x, y, QColor(x, y, (x * 7 + y * 13) & 255, (x + y) & 255));
+    QImage portable = every.copy();
+    setVectorLookup(false);
+    cube.applyRGBA(portable.bits(), portable.width(), portable.height(), portable.bytesPerLine());
+    setVectorLookup(true);
+    cube.applyRGBA(every.bits(), every.width(), every.height(), every.bytesPerLine());
+    EXPECT_EQ(portable, every);
+}
