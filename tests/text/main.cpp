@@ -1,5 +1,11 @@
-// Runs the text tests with settings in a throw-away folder, never the real home.
+// Runs the tests with settings and data in a throw-away folder, never the real home.
+#ifdef VIDORRA_TEST_GUI
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#else
 #include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -14,7 +20,7 @@ int main(int argc, char **argv)
         QDir().mkpath(QString::fromLocal8Bit(dir));
         qputenv(var, dir);
     }
-    QCoreApplication app(argc, argv);
+    TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
