@@ -1,0 +1,79 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es">
+<context>
+    <name>Vidorra</name>
+    <message>
+        <source>1 clip</source>
+        <translation>1 clip</translation>
+    </message>
+    <message>
+        <source>%d clips</source>
+        <translation>%d clips</translation>
+    </message>
+    <message>
+        <source>%d clips · %@</source>
+        <translation>%d clips · %@</translation>
+    </message>
+    <message>
+        <source>Reading %d of %d</source>
+        <translation>Leyendo %d de %d</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Detener</translation>
+    </message>
+    <message>
+        <source>%d selected · %@</source>
+        <translation>%d seleccionados · %@</translation>
+    </message>
+    <message>
+        <source>Reading…</source>
+        <translation>Leyendo…</translation>
+    </message>
+    <message>
+        <source>No Clips</source>
+        <translation>No hay clips</translation>
+    </message>
+    <message>
+        <source>Drag a folder here  ·  Ctrl+O</source>
+        <translation>Arrastra una carpeta aquí  ·  Ctrl+O</translation>
+    </message>
+    <message>
+        <source>Organize</source>
+        <translation>Organizar</translation>
+    </message>
+    <message>
+        <source>Open Folder</source>
+        <translation>Abrir carpeta</translation>
+    </message>
+    <message>
+        <source>Sort</source>
+        <translation>Ordenar</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Deshacer</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Ajustes</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Atrás</translation>
+    </message>
+    <message>
+        <source>Vidorra</source>
+        <translation>Vidorra</translation>
+    </message>
+    <message>
+        <source>Open…</source>
+        <translation>Abrir…</translation>
+    </message>
+    <message>
+        <source>Folders and movies (*.mp4 *.MP4 *.mov *.MOV)</source>
+        <translation>Carpetas y vídeos (*.mp4 *.MP4 *.mov *.MOV)</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,128 @@
+#include "VidorraApp.h"
+
+#include "SingleInstance.h"
+#include "WindowFrames.h"
+#include "ui/AboutPanel.h"
+#include "ui/Appearance.h"
+#include "ui/MainWindow.h"
+#include "model/Model.h"
+#include "model/Preferences.h"
+#include "text/Language.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTimer>
+
+namespace vidorra {
+
+VidorraApp::VidorraApp(QObject *parent) : QObject(parent), m(std::make_unique<Model>()) {}
+
+VidorraApp::~VidorraApp()
+{
+    // The window goes before the model it shows.
+    win.reset();
+}
+
+void VidorraApp::launch(const QStringList &paths)
+{
+    willFinishLaunching();
+    createWindow();
+    win->show();
+    if (!paths.isEmpty())
+        openPaths(paths);
+    didFinishLaunching();
+}
+
+void VidorraApp::willFinishLaunching()
+{
+    const QString stored = Preferences::appearance();
+    applyAppearance(stored.isEmpty() ? std::nullopt : std::optional<QString>(stored));
+    QSettings settings(QStringLiteral("Vidorra"), QStringLiteral("Vidorra"));
+    resetSavedFramesOnce(settings);
+}
+
+void VidorraApp::createWindow()
+{
+    win = std::make_unique<MainWindow>(m.get());
+    frames = new FrameKeeper(win.get());
+    frames->restore();
+    installMenus();
+}
+
+void VidorraApp::installMenus()
+{
+    QMenu *file = win->menuBar()->addMenu(L("File"));
+    open = file->addAction(L("Open…"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(open, &QAction::triggered, m.get(), &Model::openPanel);
+    settings = file->addAction(L("Settings…"));
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    connect(settings, &QAction::triggered, this, [this] { m->setShowSettings(true); });
+    file->addSeparator();
+    QAction *quit = file->addAction(L("Quit"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, win.get(), &QWidget::close);
+
+    QMenu *help = win->menuBar()->addMenu(L("Help"));
+    about = help->addAction(L("About Vidorra"));
+    connect(about, &QAction::triggered, this, [this] { showAboutPanel(win.get()); });
+}
+
+void VidorraApp::didFinishLaunching()
+{
+    // Posted, in this order, to run once the launch has returned to the event loop.
+    QTimer::singleShot(0, this, [this] { m->restoreLastFolder(); });
+    QTimer::singleShot(0, this, [this] {
+        sizeOnFirstRun(win.get());
+        Q_EMIT launched();
+    });
+}
+
+void VidorraApp::openPaths(const QStringList &paths)
+{
+    QStringList absolute;
+    for (const QString &p : paths)
+        absolute.append(QDir::cleanPath(QDir::current().absoluteFilePath(p)));
+    m->load(absolute);
+}
+
+int runApplication(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Vidorra"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vidorra"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VIDORRA_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("app.vidorra.Vidorra"));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("app.vidorra.Vidorra")));
+
+    // Everything after the program name is a file or folder to open.
+    const QStringList paths = app.arguments().mid(1);
+
+    SingleInstance instance;
+    if (instance.handOver(paths))
+        return 0;
+    instance.listen();
+
+    VidorraApp vidorra;
+    QObject::connect(&instance, &SingleInstance::pathsReceived, &vidorra, [&vidorra](const QStringList &handed) {
+        if (!handed.isEmpty())
+            vidorra.openPaths(handed);
+        if (MainWindow *w = vidorra.window()) {
+            w->showNormal();
+            w->raise();
+            w->activateWindow();
+        }
+    });
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &vidorra, [&vidorra](Qt::ApplicationState s) {
+        if (s == Qt::ApplicationActive)
+            vidorra.model()->refreshFromDisk();
+    });
+    app.setQuitOnLastWindowClosed(true);
+    vidorra.launch(paths);
+    return app.exec();
+}
+
+} // namespace vidorra

@@ -1,0 +1,60 @@
+#pragma once
+// Start-up: the one model, the stored appearance applied before the window shows, the
+// single window with its menus, the last folder restored, the first-run size, and the
+// application's events (paths handed over, becoming active) passed to the model.
+
+#include <QObject>
+#include <QStringList>
+#include <memory>
+
+class QAction;
+class QApplication;
+
+namespace vidorra {
+
+class FrameKeeper;
+class MainWindow;
+class Model;
+
+class VidorraApp : public QObject {
+    Q_OBJECT
+public:
+    explicit VidorraApp(QObject *parent = nullptr);
+    ~VidorraApp() override;
+
+    // The launch in its order: appearance and the one-time frame reset, the window, then
+    // (posted to the event loop) the last folder and the first-run sizing. `paths` are the
+    // files handed to the application; they are loaded and win over the last folder.
+    void launch(const QStringList &paths);
+
+    // Files and folders handed to the running application (command line or a later launch).
+    void openPaths(const QStringList &paths);
+
+    Model *model() const { return m.get(); }
+    MainWindow *window() const { return win.get(); }
+    QAction *aboutAction() const { return about; }
+    QAction *settingsAction() const { return settings; }
+    QAction *openAction() const { return open; }
+
+Q_SIGNALS:
+    // The posted launch tasks have run.
+    void launched();
+
+private:
+    void willFinishLaunching();
+    void createWindow();
+    void installMenus();
+    void didFinishLaunching();
+
+    std::unique_ptr<Model> m;
+    std::unique_ptr<MainWindow> win;
+    FrameKeeper *frames = nullptr;
+    QAction *about = nullptr;
+    QAction *settings = nullptr;
+    QAction *open = nullptr;
+};
+
+// The program: one instance per user, then the launch and the event loop.
+int runApplication(int argc, char **argv);
+
+} // namespace vidorra

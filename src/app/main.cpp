@@ -1,0 +1,6 @@
+#include "VidorraApp.h"
+
+int main(int argc, char **argv)
+{
+    return vidorra::runApplication(argc, argv);
+}

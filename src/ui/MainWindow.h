@@ -1,0 +1,123 @@
+#pragma once
+// The application's one window. It shows what the model holds and turns each gesture
+// into one call or one property change on it; its own state is the selection anchor and
+// the rename sheet. Two faces: the intro mosaic right after a folder is read, and the
+// organised face with tabs, piles, the cards of an open pile and the status line.
+
+#include "model/UserPrompts.h"
+#include "library/Scan.h"
+
+#include <QMainWindow>
+#include <QUuid>
+#include <optional>
+
+class QStackedWidget;
+
+namespace vidorra {
+
+class ActionRow;
+class CardGrid;
+class DropHighlight;
+class EmptyState;
+class IntroMosaic;
+class MessageBar;
+class Model;
+class PileHeader;
+class PileList;
+class PreviewOverlay;
+class RenameSheet;
+class ResolutionTabBar;
+class SettingsPanel;
+class Shortcuts;
+class StatusLine;
+class TitleRow;
+
+class MainWindow : public QMainWindow, public UserPrompts {
+    Q_OBJECT
+public:
+    static constexpr int minimumContentWidth = 1030;
+    static constexpr int minimumContentHeight = 540;
+
+    explicit MainWindow(Model *model, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    Model *model() const { return m; }
+
+    // The window's operations.
+    void click(const Planned &item, Qt::KeyboardModifiers modifiers);
+    void selectTab(const QString &name);
+    void enter(const std::optional<QString> &folder);
+    void organize();
+    void openRoot();
+    void toggleTheme();
+    void openRename();
+    void togglePreview();
+    void stepPreview(int delta);
+    void trashFromCard(const Planned &item);
+
+    const std::optional<QUuid> &selectionAnchor() const { return anchor; }
+    bool introShown() const;
+    bool renameShown() const { return showRename; }
+    const QList<Planned> &renameTargets() const { return targets; }
+
+    // UserPrompts: the trash question and the open chooser as real dialogs.
+    bool confirm(const Confirmation &question) override;
+    QStringList chooseSources() override;
+
+    // The parts, for the tests, the screenshots and the benchmark.
+    TitleRow *titleRow() const { return title; }
+    ResolutionTabBar *tabBar() const { return tabs; }
+    PileHeader *pileHeader() const { return header; }
+    ActionRow *actionRow() const { return actions; }
+    PileList *pileList() const { return piles; }
+    CardGrid *cardGrid() const { return grid; }
+    EmptyState *emptyState() const { return empty; }
+    IntroMosaic *introMosaic() const { return intro; }
+    StatusLine *statusLine() const { return status; }
+    MessageBar *messageBar() const { return message; }
+    DropHighlight *dropHighlight() const { return highlight; }
+    Shortcuts *shortcuts() const { return keys; }
+    PreviewOverlay *previewOverlay() const { return overlay; }
+    RenameSheet *renameSheet() const { return sheet; }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void buildFaces();
+    void wireModel();
+    void refreshFace();
+    void refreshHeader();
+    void refreshContent();
+    void refreshSelection();
+
+    Model *m;
+    std::optional<QUuid> anchor;
+    bool showRename = false;
+    QList<Planned> targets;
+
+    QWidget *central = nullptr;
+    QStackedWidget *faces = nullptr;
+    QWidget *organised = nullptr;
+    TitleRow *title = nullptr;
+    ResolutionTabBar *tabs = nullptr;
+    PileHeader *header = nullptr;
+    ActionRow *actions = nullptr;
+    QStackedWidget *content = nullptr;
+    PileList *piles = nullptr;
+    CardGrid *grid = nullptr;
+    EmptyState *empty = nullptr;
+    IntroMosaic *intro = nullptr;
+    StatusLine *status = nullptr;
+    MessageBar *message = nullptr;
+    DropHighlight *highlight = nullptr;
+    Shortcuts *keys = nullptr;
+    PreviewOverlay *overlay = nullptr;
+    SettingsPanel *settings = nullptr;
+    RenameSheet *sheet = nullptr;
+};
+
+} // namespace vidorra
