@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 
 namespace vidorra::fixture {
@@ -26,9 +27,12 @@ quint64 ticks(double seconds, quint32 timescale)
 
 int frameCount(const ClipSpec &spec)
 {
-    if (!(spec.duration > 0) || !(spec.fps > 0) || !std::isfinite(spec.duration * spec.fps))
+    const double n = spec.duration * spec.fps;
+    if (!(spec.duration > 0) || !(spec.fps > 0) || !std::isfinite(n))
         return 0;
-    return int(std::llround(spec.duration * spec.fps));
+    // Placeholder samples cost 16 bytes each; past this a description is a mistake.
+    constexpr double kMaxFrames = 1 << 24;
+    return int(std::llround(std::min(n, kMaxFrames)));
 }
 
 // The 3x3 display matrix of tkhd for a clockwise rotation (16.16, last column 2.30).

@@ -39,7 +39,10 @@ QString unescape(const QString &literal)
 
 QList<Use> collectKeys(const QString &root)
 {
-    static const QRegularExpression call(QStringLiteral(R"re((?<![\w.>])L\(\s*"((?:[^"\\\n]|\\.)*)")re"));
+    // L( followed by one string literal, or several that the compiler joins.
+    static const QRegularExpression call(
+        QStringLiteral(R"re((?<![\w.>])L\(\s*((?:"(?:[^"\\\n]|\\.)*"\s*)+))re"));
+    static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\\n]|\\.)*)")re"));
     QList<Use> uses;
     QDirIterator it(root, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
                     QDirIterator::Subdirectories);
@@ -53,7 +56,11 @@ QList<Use> collectKeys(const QString &root)
         while (m.hasNext()) {
             const auto match = m.next();
             const int line = int(QStringView(text).left(match.capturedStart()).count(u'\n')) + 1;
-            uses.append({unescape(match.captured(1)), path.mid(root.size() + 1) + u':' + QString::number(line)});
+            QString key;
+            auto pieces = piece.globalMatch(match.captured(1));
+            while (pieces.hasNext())
+                key += unescape(pieces.next().captured(1));
+            uses.append({key, path.mid(root.size() + 1) + u':' + QString::number(line)});
         }
     }
     return uses;
@@ -71,12 +78,13 @@ TEST(TranslationKeys, CollectorFindsCallsAndSkipsLookAlikes)
     f.write("auto a = L(\"Sorted\");\n"
             "auto b = vidorra::L( \"Delete %d clips?\", {n});\n"
             "auto c = URL(\"not a key\"); auto d = x.L(\"nor this\");\n"
-            "auto e = L(\"Say \\\"hi\\\"\");\n");
+            "auto e = L(\"Say \\\"hi\\\"\");\n"
+            "auto f = L(\"Two \"\n    \"lines\", {1});\n");
     f.close();
     QStringList keys;
     for (const Use &u : collectKeys(dir.path()))
         keys << u.key;
-    EXPECT_EQ(keys, (QStringList{"Sorted", "Delete %d clips?", "Say \"hi\""}));
+    EXPECT_EQ(keys, (QStringList{"Sorted", "Delete %d clips?", "Say \"hi\"", "Two lines"}));
 }
 
 TEST(TranslationKeys, EveryKeyInTheSourcesHasSpanish)
