@@ -39,7 +39,7 @@ ClipInfo zeroRecord()
 
 } // namespace
 
-TEST(ReadBasic, VideoTrackOfBothHeaderVersions)
+TEST(MetadataReadBasic, VideoTrackOfBothHeaderVersions)
 {
     for (const int version : {0, 1}) {
         ClipSpec spec;
@@ -61,7 +61,7 @@ TEST(ReadBasic, VideoTrackOfBothHeaderVersions)
     }
 }
 
-TEST(ReadBasic, ZeroRecordWhenThereIsNothingToRead)
+TEST(MetadataReadBasic, ZeroRecordWhenThereIsNothingToRead)
 {
     ClipSpec noVideo;
     noVideo.videoTrack = false;
@@ -74,7 +74,7 @@ TEST(ReadBasic, ZeroRecordWhenThereIsNothingToRead)
     EXPECT_EQ(basicOf(swallowed), zeroRecord()) << "a size-0 mdat runs over the moov";
 }
 
-TEST(ReadBasic, MoovLayouts)
+TEST(MetadataReadBasic, MoovLayouts)
 {
     ClipSpec spec;
     spec.mdatSize64 = true;
@@ -90,7 +90,7 @@ TEST(ReadBasic, MoovLayouts)
     EXPECT_EQ(basicOf(spec).width, 3840) << "a size-0 mdat after the moov";
 }
 
-TEST(ReadBasic, TruncatedMoovIsNotReadPartially)
+TEST(MetadataReadBasic, TruncatedMoovIsNotReadPartially)
 {
     const ClipSpec spec;
     const QByteArray whole = fixture::buildClip(spec);
@@ -101,7 +101,7 @@ TEST(ReadBasic, TruncatedMoovIsNotReadPartially)
     EXPECT_FALSE(readClip(cut).has_value());
 }
 
-TEST(ReadBasic, SampleTableEdges)
+TEST(MetadataReadBasic, SampleTableEdges)
 {
     // Hand-edit the built moov: an stts claiming more entries than it holds.
     const QByteArray whole = fixture::buildClip(ClipSpec{});
@@ -126,7 +126,7 @@ TEST(ReadBasic, SampleTableEdges)
     EXPECT_EQ(basicOf(empty).playbackFPS, 0.0);
 }
 
-TEST(ReadCover, StoredBytesExactly)
+TEST(MetadataReadCover, StoredBytesExactly)
 {
     const QByteArray picture = fixture::sampleCoverJpeg(32, 18);
     ASSERT_FALSE(picture.isEmpty());
@@ -149,7 +149,7 @@ TEST(ReadCover, StoredBytesExactly)
 }
 
 // A moov after an 8 GB hole is found by hopping over the mdat header, not by reading.
-TEST(LargeFile, MoovAfterSparseMdatCostsLessThanAMegabyte)
+TEST(MetadataLargeFile, MoovAfterSparseMdatCostsLessThanAMegabyte)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("long.mp4");

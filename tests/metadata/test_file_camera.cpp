@@ -38,7 +38,7 @@ const QString kelvinKey = QStringLiteral("com.dji.camera.WhiteBalanceKelvin");
 
 } // namespace
 
-TEST(ReadClip, FullRecordFromACameraClip)
+TEST(MetadataReadClip, FullRecordFromACameraClip)
 {
     ClipSpec spec;
     spec.camera->captureFPS = 120;
@@ -64,7 +64,7 @@ TEST(ReadClip, FullRecordFromACameraClip)
     EXPECT_EQ(folderName(*info), "D-Log 2/4K Slowmo 120fps to 30p");
 }
 
-TEST(ReadClip, ReadsFromTheFileSystemAndClosesIt)
+TEST(MetadataReadClip, ReadsFromTheFileSystemAndClosesIt)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("DJI_0001.MP4");
@@ -81,7 +81,7 @@ TEST(ReadClip, ReadsFromTheFileSystemAndClosesIt)
     EXPECT_FALSE(readClip(dir.path()).has_value()) << "a folder";
 }
 
-TEST(ReadClip, OnlyTheHeadersTheMoovAndOneSampleAreRead)
+TEST(MetadataReadClip, OnlyTheHeadersTheMoovAndOneSampleAreRead)
 {
     const ClipSpec spec;
     const fixture::ClipLayout layout = fixture::layoutOf(spec);
@@ -98,7 +98,7 @@ TEST(ReadClip, OnlyTheHeadersTheMoovAndOneSampleAreRead)
         EXPECT_LE(reader.log[i].count, 16);
 }
 
-TEST(ReadClip, MetadataTrackChoice)
+TEST(MetadataReadClip, MetadataTrackChoice)
 {
     ClipSpec two;
     fixture::CameraSample other;
@@ -113,7 +113,7 @@ TEST(ReadClip, MetadataTrackChoice)
     EXPECT_FALSE(readSpec(none).has_value());
 }
 
-TEST(ReadClip, FirstSampleOffsetAndSize)
+TEST(MetadataReadClip, FirstSampleOffsetAndSize)
 {
     ClipSpec co64;
     co64.useCo64 = true;
@@ -152,7 +152,7 @@ TEST(ReadClip, FirstSampleOffsetAndSize)
     EXPECT_FALSE(readSpec(zero).has_value());
 }
 
-TEST(ReadClip, SampleFallbacks)
+TEST(MetadataReadClip, SampleFallbacks)
 {
     // A malformed or empty sample still gives a recognized record of fallbacks,
     // which scanning then rejects.
@@ -177,7 +177,7 @@ TEST(ReadClip, SampleFallbacks)
     EXPECT_TRUE(info->model.isEmpty());
 }
 
-TEST(ReadClip, IsoWithoutAnIntegerMeaningIsZero)
+TEST(MetadataReadClip, IsoWithoutAnIntegerMeaningIsZero)
 {
     const double inf = std::numeric_limits<double>::infinity();
     const struct {
@@ -194,7 +194,7 @@ TEST(ReadClip, IsoWithoutAnIntegerMeaningIsZero)
     }
 }
 
-TEST(ReadClip, KelvinFromKeyOrSample)
+TEST(MetadataReadClip, KelvinFromKeyOrSample)
 {
     ClipSpec spec;
     spec.camera->kelvin = 5600;
@@ -208,7 +208,7 @@ TEST(ReadClip, KelvinFromKeyOrSample)
     EXPECT_EQ(readSpec(spec)->kelvin, QString());
 }
 
-TEST(KeyList, FoundWithAndWithoutVersionAndFlags)
+TEST(MetadataKeyList, FoundWithAndWithoutVersionAndFlags)
 {
     ClipSpec spec;
     spec.keys = {{gammaKey, "  D-Log\n"}, {lensKey, "Wide"}};
@@ -221,7 +221,7 @@ TEST(KeyList, FoundWithAndWithoutVersionAndFlags)
     }
 }
 
-TEST(KeyList, ItemIndexesOutsideTheNamesAreIgnored)
+TEST(MetadataKeyList, ItemIndexesOutsideTheNamesAreIgnored)
 {
     ClipSpec spec;
     spec.keys = {{gammaKey, "D-Log"}};

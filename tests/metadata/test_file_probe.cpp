@@ -16,7 +16,7 @@
 using namespace vidorra;
 using fixture::ClipSpec;
 
-TEST(Probe, CameraClipThroughReadClip)
+TEST(MetadataProbe, CameraClipThroughReadClip)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("DJI_0001.MP4");
@@ -41,7 +41,7 @@ TEST(Probe, CameraClipThroughReadClip)
     EXPECT_FALSE(QJsonDocument::fromJson(line).isNull());
 }
 
-TEST(Probe, FallsBackToTheBasicRecordLikeAScan)
+TEST(MetadataProbe, FallsBackToTheBasicRecordLikeAScan)
 {
     QTemporaryDir dir;
     ClipSpec other;
@@ -62,7 +62,7 @@ TEST(Probe, FallsBackToTheBasicRecordLikeAScan)
     }
 }
 
-TEST(Probe, FolderArgumentsAreSearchedSorted)
+TEST(MetadataProbe, FolderArgumentsAreSearchedSorted)
 {
     QTemporaryDir dir;
     const QDir root(dir.path());

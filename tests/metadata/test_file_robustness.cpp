@@ -63,7 +63,7 @@ int rounds()
 
 } // namespace
 
-TEST(Robustness, EveryTruncation)
+TEST(MetadataRobustness, EveryTruncation)
 {
     int variants = 0;
     for (const ClipSpec &spec : variety()) {
@@ -83,7 +83,7 @@ TEST(Robustness, EveryTruncation)
     EXPECT_GT(variants, 1000);
 }
 
-TEST(Robustness, FlippedBytes)
+TEST(MetadataRobustness, FlippedBytes)
 {
     QRandomGenerator random(20261206);
     const int perSpec = 1500 * rounds();
@@ -105,7 +105,7 @@ TEST(Robustness, FlippedBytes)
     }
 }
 
-TEST(Robustness, DamagedFilesOnDisk)
+TEST(MetadataRobustness, DamagedFilesOnDisk)
 {
     // The same readers through real files, a few hundred of them.
     QTemporaryDir dir;

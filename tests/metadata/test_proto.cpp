@@ -45,7 +45,7 @@ QByteArray single(qint64 number, float value)
 
 } // namespace
 
-TEST(ProtoParse, EmptyInputIsAnEmptyMessageButHoldsNoValue)
+TEST(MetadataProtoParse, EmptyInputIsAnEmptyMessageButHoldsNoValue)
 {
     const auto fields = parseProto({});
     ASSERT_TRUE(fields.has_value());
@@ -56,7 +56,7 @@ TEST(ProtoParse, EmptyInputIsAnEmptyMessageButHoldsNoValue)
     EXPECT_EQ(pbString({}, {1}), QString());
 }
 
-TEST(ProtoParse, VarintFieldGivesIntToEveryAccessor)
+TEST(MetadataProtoParse, VarintFieldGivesIntToEveryAccessor)
 {
     const QByteArray msg = bytes({0x08, 0x96, 0x01});
     const auto fields = parseProto(msg);
@@ -70,7 +70,7 @@ TEST(ProtoParse, VarintFieldGivesIntToEveryAccessor)
     EXPECT_FALSE(pbValue(msg, {}).has_value());
 }
 
-TEST(ProtoParse, MalformedLevelIsNothing)
+TEST(MetadataProtoParse, MalformedLevelIsNothing)
 {
     EXPECT_FALSE(parseProto(bytes({0x00})).has_value()) << "field number 0";
     EXPECT_FALSE(parseProto(bytes({0x07})).has_value()) << "field 0 with wire type 7";
@@ -85,7 +85,7 @@ TEST(ProtoParse, MalformedLevelIsNothing)
     EXPECT_FALSE(pbValue(bytes({0x08, 0x01, 0x00}), {1}).has_value());
 }
 
-TEST(ProtoParse, VarintLengthLimits)
+TEST(MetadataProtoParse, VarintLengthLimits)
 {
     // Ten bytes, the tenth still continuing: fails.
     QByteArray tooLong = bytes({0x08});
@@ -107,7 +107,7 @@ TEST(ProtoParse, VarintLengthLimits)
     EXPECT_FALSE(parseProto(field(1, 2) + varint(~quint64(0)) + "abc").has_value());
 }
 
-TEST(ProtoParse, FixedWidthFloatsAreLittleEndian)
+TEST(MetadataProtoParse, FixedWidthFloatsAreLittleEndian)
 {
     const QByteArray msg = single(1, 29.97f);
     EXPECT_EQ(pbDouble(msg, {1}), double(29.97f));
@@ -121,7 +121,7 @@ TEST(ProtoParse, FixedWidthFloatsAreLittleEndian)
     EXPECT_TRUE(std::isnan(pbDouble(nan, {1})));
 }
 
-TEST(ProtoPath, DescendsAndTriesEveryOccurrence)
+TEST(MetadataProtoPath, DescendsAndTriesEveryOccurrence)
 {
     const QByteArray withoutThree = message(2, integer(4, 9));
     const QByteArray withThree = message(2, integer(3, 77));
@@ -135,7 +135,7 @@ TEST(ProtoPath, DescendsAndTriesEveryOccurrence)
     EXPECT_FALSE(pbValue(msg, {1, 1}).has_value());
 }
 
-TEST(ProtoPath, MalformedNestedMessageOnlyAffectsItsOwnPaths)
+TEST(MetadataProtoPath, MalformedNestedMessageOnlyAffectsItsOwnPaths)
 {
     const QByteArray broken = message(2, bytes({0x00, 0x01}));
     const QByteArray msg = broken + message(2, integer(3, 8)) + message(5, QByteArray("OsmoPocket3"));
@@ -146,14 +146,14 @@ TEST(ProtoPath, MalformedNestedMessageOnlyAffectsItsOwnPaths)
     EXPECT_TRUE(parseProto(broken).has_value());
 }
 
-TEST(ProtoPath, StringsDecodeUtf8WithReplacement)
+TEST(MetadataProtoPath, StringsDecodeUtf8WithReplacement)
 {
     EXPECT_EQ(pbString(message(1, QByteArray("D-Log \xc3\xa9")), {1}), QStringLiteral("D-Log \u00e9"));
     EXPECT_EQ(pbString(message(1, QByteArray("a\xff")), {1}), QStringLiteral("a\uFFFD"));
     EXPECT_EQ(pbString(integer(1, 3), {1}), QString());
 }
 
-TEST(ProtoPath, DeepNestingDoesNotRecurseBeyondThePath)
+TEST(MetadataProtoPath, DeepNestingDoesNotRecurseBeyondThePath)
 {
     // A deeply nested message is harmless because only the path decides the depth.
     QByteArray msg = integer(1, 1);
