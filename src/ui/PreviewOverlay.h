@@ -7,20 +7,20 @@
 
 #include "library/Scan.h"
 #include "preview/LUTCube.h"
+#include "preview/PlayerSurface.h"
 
 #include <QList>
+#include <QMediaPlayer>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <optional>
 
 class QLabel;
-class QMediaPlayer;
 
 namespace vidorra {
 
 class Model;
-class PlayerSurface;
 
 class PreviewOverlay : public QWidget {
     Q_OBJECT
