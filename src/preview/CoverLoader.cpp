@@ -2,6 +2,7 @@
 
 #include "Cover.h"
 #include "FrameGrab.h"
+#include "ThreadPriority.h"
 
 #include <BoxReader.h>
 
@@ -131,6 +132,8 @@ std::shared_ptr<CoverRequest> load(const QString &path, double duration, const C
             return;
         }
         pool().start([=] {
+            static thread_local const bool lowered = (lowerThreadPriority(5), true);
+            Q_UNUSED(lowered);
             const std::optional<QImage> picture = render(path, duration, cube.get());
             gate().leave();
             if (picture) {

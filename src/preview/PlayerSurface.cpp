@@ -1,5 +1,7 @@
 #include "PlayerSurface.h"
 
+#include "ThreadPriority.h"
+
 #include <Language.h>
 
 #include <QAudioOutput>
@@ -75,6 +77,8 @@ struct PlayerSurface::Grader : std::enable_shared_from_this<Grader> {
 
     void work(QVideoFrame frame)
     {
+        static thread_local const bool lowered = (lowerThreadPriority(2), true);
+        Q_UNUSED(lowered);
         for (;;) {
             CubePtr table;
             {

@@ -1,9 +1,12 @@
 #include "TilePlayer.h"
 
+#include "ThreadPriority.h"
 #include "VideoDecoder.h"
 
 #include <QMetaObject>
 #include <QRandomGenerator>
+#include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -14,6 +17,42 @@ namespace vidorra {
 namespace {
 int activeCount = 0;   // main thread only
 using Clock = std::chrono::steady_clock;
+
+// Tiles decode a few at a time, leaving a core to the main thread: sixteen decoders all
+// runnable at once would make the window wait for the scheduler. A tile that cannot get
+// a turn in time simply shows fewer frames.
+class DecodeTurns {
+public:
+    static DecodeTurns &get()
+    {
+        static DecodeTurns turns(std::max(1, QThread::idealThreadCount() - 1));
+        return turns;
+    }
+    void acquire()
+    {
+        std::unique_lock lock(mutex_);
+        freed_.wait(lock, [this] { return free_ > 0; });
+        --free_;
+    }
+    void release()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            ++free_;
+        }
+        freed_.notify_one();
+    }
+private:
+    explicit DecodeTurns(int turns) : free_(turns) {}
+    std::mutex mutex_;
+    std::condition_variable freed_;
+    int free_;
+};
+
+struct Turn {
+    Turn() { DecodeTurns::get().acquire(); }
+    ~Turn() { DecodeTurns::get().release(); }
+};
 } // namespace
 
 // The decoding side of one tile. The thread owns the decoder; `owner` is cleared on the
@@ -66,6 +105,7 @@ void TilePlayer::Worker::postRestart()
 
 void TilePlayer::Worker::run()
 {
+    lowerThreadPriority(10);
     VideoDecoder decoder;
     if (!decoder.open(path, VideoDecoder::Options{1, true}))
         return;
@@ -94,7 +134,11 @@ void TilePlayer::Worker::run()
             if (stopping)
                 return;
         }
-        const std::optional<double> t = decoder.next();
+        std::optional<double> t;
+        {
+            Turn turn;
+            t = decoder.next();
+        }
         if (!t) {
             // End of the clip: the last frame stays up and playback restarts at 0. A clip
             // that gives no frame at all from a seek is broken: stop trying.
@@ -121,6 +165,21 @@ void TilePlayer::Worker::run()
         }
         const auto due = wallBase + std::chrono::duration_cast<Clock::duration>(
                                         std::chrono::duration<double>(*t - mediaBase));
+        if (now - due > std::chrono::milliseconds(250)) {
+            // Far behind: jump to the next key frame past where playback should be rather
+            // than decode frames that would only be dropped. Its time lies ahead, so the
+            // clock stays as it is and the tile waits for it.
+            const double expected = mediaBase + std::chrono::duration<double>(now - wallBase).count();
+            std::optional<double> key;
+            {
+                Turn turn;
+                key = decoder.seekKeyAtOrAfter(expected);
+            }
+            if (key) {
+                decodedSinceSeek = 0;
+                continue;
+            }
+        }
         const bool late = now - due > interval;
         // Drop a frame that is already a whole frame late (the next one is due), and
         // skip decoding frames nothing depends on while far behind; but never let the
@@ -132,7 +191,11 @@ void TilePlayer::Worker::run()
             return;
         if (framePending)
             continue;   // the main thread has not shown the previous frame yet
-        QImage frame = decoder.image(box(), VideoDecoder::Scale::Fill);
+        QImage frame;
+        {
+            Turn turn;
+            frame = decoder.image(box(), VideoDecoder::Scale::Fill);
+        }
         if (frame.isNull())
             continue;
         lastShown = Clock::now();

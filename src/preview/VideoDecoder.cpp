@@ -191,6 +191,26 @@ bool VideoDecoder::seekNearestKey(double seconds)
     return r >= 0;
 }
 
+std::optional<double> VideoDecoder::seekKeyAtOrAfter(double seconds)
+{
+    if (!isOpen())
+        return std::nullopt;
+    const int64_t want = d->timestamp(seconds);
+    const int count = avformat_index_get_entries_count(d->st());
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry *e = avformat_index_get_entry(d->st(), i);
+        if (!e || !(e->flags & AVINDEX_KEYFRAME) || e->timestamp < want)
+            continue;
+        if (av_seek_frame(d->format, d->stream, e->timestamp, AVSEEK_FLAG_BACKWARD) < 0)
+            return std::nullopt;
+        avcodec_flush_buffers(d->codec);
+        d->drained = false;
+        d->haveFrame = false;
+        return d->seconds(e->timestamp);
+    }
+    return std::nullopt;
+}
+
 std::optional<double> VideoDecoder::next()
 {
     if (!isOpen())

@@ -40,6 +40,9 @@ public:
     // Positions on the key frame nearest to `seconds` (before or after), so one decode
     // gives a frame close to that time.
     bool seekNearestKey(double seconds);
+    // Positions on the first key frame at or after `seconds`; its time, or nothing when
+    // there is none (the position is then unchanged).
+    std::optional<double> seekKeyAtOrAfter(double seconds);
     // Decodes the next frame; its time in seconds, or nothing at the end or on an error.
     std::optional<double> next();
     // Decodes until a frame at or after `seconds - tolerance` (or the last frame when the
