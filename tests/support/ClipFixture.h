@@ -82,7 +82,8 @@ struct ClipSpec {
     // Real H.264 video (frame i carries i in its pixels, see frameNumberOf; a keyframe
     // every second); otherwise the media data is placeholder bytes.
     bool realVideo = false;
-    int videoWidth = 0, videoHeight = 0; // encoded size; 0 means width/height
+    int videoWidth = 0, videoHeight = 0; // encoded size; 0 means width/height (odd sizes round up)
+    bool mpeg4Video = false;        // MPEG-4 Part 2 ("mp4v") instead of H.264
 };
 
 // The whole file in memory (sparseMdatBytes is ignored here).

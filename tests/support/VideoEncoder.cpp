@@ -1,6 +1,7 @@
 // H.264 through libavcodec (libx264 preferred, ultrafast, no B-frames, a keyframe every
 // second), turned from Annex B into MP4 samples: length-prefixed NAL units, with the
-// parameter sets moved into an avcC box.
+// parameter sets moved into an avcC box. Without an H.264 encoder, or when asked,
+// FFmpeg's native MPEG-4 Part 2 with its headers in an esds box.
 #include "VideoEncoder.h"
 #include "BoxWriter.h"
 #include "FramePattern.h"
@@ -62,27 +63,6 @@ QByteArray avcC(const QByteArray &sps, const QByteArray &pps)
     return make("avcC", p);
 }
 
-QByteArray avc1(int width, int height, const QByteArray &config)
-{
-    QByteArray p;
-    zeros(p, 6);
-    be16(p, 1);
-    zeros(p, 16);
-    be16(p, quint16(width));
-    be16(p, quint16(height));
-    be32(p, 0x00480000);
-    be32(p, 0x00480000);
-    be32(p, 0);
-    be16(p, 1);
-    QByteArray name("\x08Vidorra ", 8);  // Pascal string, padded below
-    name.append(QByteArray(32 - name.size(), '\0'));
-    p.append(name);
-    be16(p, 0x0018);
-    be16(p, 0xFFFF);
-    p.append(config);
-    return make("avc1", p);
-}
-
 struct Codec {
     AVCodecContext *ctx = nullptr;
     AVFrame *frame = nullptr;
@@ -112,11 +92,67 @@ void fillFrame(AVFrame *f, int index)
             memset(f->data[plane] + y * f->linesize[plane], 128, size_t((w + 1) / 2));
 }
 
-std::shared_ptr<const EncodedVideo> encode(int width, int height, double fps, int frames)
+// MPEG-4 Part 2 decoder configuration: an ES descriptor holding the encoder's headers.
+QByteArray esds(const QByteArray &config)
 {
-    const AVCodec *codec = avcodec_find_encoder_by_name("libx264");
-    if (!codec)
-        codec = avcodec_find_encoder(AV_CODEC_ID_H264);
+    auto descriptor = [](quint8 tag, const QByteArray &body) {
+        QByteArray d;
+        d.append(char(tag));
+        // Length in four 7-bit groups, the form every reader accepts.
+        const quint32 n = quint32(body.size());
+        d.append(char(0x80 | ((n >> 21) & 0x7F))).append(char(0x80 | ((n >> 14) & 0x7F)));
+        d.append(char(0x80 | ((n >> 7) & 0x7F))).append(char(n & 0x7F));
+        return d + body;
+    };
+    QByteArray decoderConfig;
+    decoderConfig.append(char(0x20));       // MPEG-4 Visual
+    decoderConfig.append(char(0x11));       // visual stream
+    decoderConfig.append(3, '\0');          // buffer size
+    be32(decoderConfig, 0);                 // max bit rate
+    be32(decoderConfig, 0);                 // average bit rate
+    decoderConfig.append(descriptor(0x05, config));
+    QByteArray es;
+    be16(es, 1);                            // ES id
+    es.append(char(0));
+    es.append(descriptor(0x04, decoderConfig));
+    es.append(descriptor(0x06, QByteArray(1, char(0x02))));
+    return full("esds", 0, 0, descriptor(0x03, es));
+}
+
+QByteArray visualEntry(const char (&type)[5], int width, int height, const QByteArray &config)
+{
+    QByteArray p;
+    zeros(p, 6);
+    be16(p, 1);
+    zeros(p, 16);
+    be16(p, quint16(width));
+    be16(p, quint16(height));
+    be32(p, 0x00480000);
+    be32(p, 0x00480000);
+    be32(p, 0);
+    be16(p, 1);
+    QByteArray name("\x08Vidorra ", 8);  // Pascal string, padded below
+    name.append(QByteArray(32 - name.size(), '\0'));
+    p.append(name);
+    be16(p, 0x0018);
+    be16(p, 0xFFFF);
+    p.append(config);
+    return make(type, p);
+}
+
+std::shared_ptr<const EncodedVideo> encode(int width, int height, double fps, int frames, bool mpeg4)
+{
+    const AVCodec *codec = nullptr;
+    if (!mpeg4) {
+        codec = avcodec_find_encoder_by_name("libx264");
+        if (!codec)
+            codec = avcodec_find_encoder(AV_CODEC_ID_H264);
+    }
+    // FFmpeg's own MPEG-4 Part 2 encoder is always there.
+    if (!codec) {
+        mpeg4 = true;
+        codec = avcodec_find_encoder(AV_CODEC_ID_MPEG4);
+    }
     if (!codec)
         return nullptr;
     Codec c;
@@ -131,13 +167,16 @@ std::shared_ptr<const EncodedVideo> encode(int width, int height, double fps, in
     c.ctx->width = width;
     c.ctx->height = height;
     c.ctx->pix_fmt = AV_PIX_FMT_YUV420P;
-    c.ctx->time_base = av_d2q(1.0 / fps, 1000000);
+    // MPEG-4 Part 2 allows 16-bit time bases only.
+    c.ctx->time_base = av_d2q(1.0 / fps, mpeg4 ? 65535 : 1000000);
     c.ctx->framerate = av_d2q(fps, 1000000);
     c.ctx->gop_size = qMax(1, int(std::lround(fps)));
     c.ctx->keyint_min = c.ctx->gop_size;
     c.ctx->max_b_frames = 0;
     c.ctx->thread_count = 2;
     c.ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (mpeg4)
+        c.ctx->qmax = 8;  // keeps the bit columns clean
     av_opt_set(c.ctx->priv_data, "preset", "ultrafast", 0);
     av_opt_set(c.ctx->priv_data, "tune", "zerolatency", 0);
     av_opt_set(c.ctx->priv_data, "x264-params", "scenecut=0:log=-1", 0);
@@ -166,6 +205,13 @@ std::shared_ptr<const EncodedVideo> encode(int width, int height, double fps, in
 
     auto drain = [&]() {
         while (avcodec_receive_packet(c.ctx, c.packet) == 0) {
+            if (mpeg4) {
+                out->samples.append(QByteArray(reinterpret_cast<const char *>(c.packet->data), c.packet->size));
+                if (c.packet->flags & AV_PKT_FLAG_KEY)
+                    out->syncSamples.append(quint32(out->samples.size()));
+                av_packet_unref(c.packet);
+                continue;
+            }
             const QList<QByteArray> units = splitAnnexB(c.packet->data, c.packet->size);
             takeHeaders(units);
             QByteArray sample;
@@ -193,28 +239,35 @@ std::shared_ptr<const EncodedVideo> encode(int width, int height, double fps, in
     }
     avcodec_send_frame(c.ctx, nullptr);
     drain();
-    if (sps.size() < 4 || pps.isEmpty() || out->samples.size() != frames)
+    if (out->samples.size() != frames)
         return nullptr;
-    out->sampleEntry = avc1(width, height, avcC(sps, pps));
+    if (mpeg4) {
+        const QByteArray config(reinterpret_cast<const char *>(c.ctx->extradata), c.ctx->extradata_size);
+        out->sampleEntry = visualEntry("mp4v", width, height, esds(config));
+    } else {
+        if (sps.size() < 4 || pps.isEmpty())
+            return nullptr;
+        out->sampleEntry = visualEntry("avc1", width, height, avcC(sps, pps));
+    }
     return out;
 }
 
 } // namespace
 
-std::shared_ptr<const EncodedVideo> encodeVideo(int width, int height, double fps, int frames)
+std::shared_ptr<const EncodedVideo> encodeVideo(int width, int height, double fps, int frames, bool mpeg4)
 {
     if (width <= 0 || height <= 0 || width > 8192 || height > 8192 || !(fps > 0) || !std::isfinite(fps)
         || frames <= 0)
         return nullptr;
-    using Key = std::tuple<int, int, qint64, int>;
+    using Key = std::tuple<int, int, qint64, int, bool>;
     static std::mutex mutex;
     static std::map<Key, std::shared_ptr<const EncodedVideo>> cache;
-    const Key key{width, height, qint64(std::llround(fps * 1000)), frames};
+    const Key key{width, height, qint64(std::llround(fps * 1000)), frames, mpeg4};
     std::lock_guard lock(mutex);
     auto it = cache.find(key);
     if (it != cache.end())
         return it->second;
-    auto video = encode(width, height, fps, frames);
+    auto video = encode(width, height, fps, frames, mpeg4);
     cache.emplace(key, video);
     return video;
 }

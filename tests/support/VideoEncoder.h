@@ -14,9 +14,10 @@ struct EncodedVideo {
     QList<quint32> syncSamples; // 1-based numbers of the keyframes
 };
 
-// Encodes `frames` frames of width x height at `fps`; a keyframe every second.
-// Results are cached per size, rate and count, so repeated fixtures cost nothing.
+// Encodes `frames` frames of width x height at `fps`; a keyframe every second. H.264
+// unless `mpeg4` asks for MPEG-4 Part 2 (also the fallback without an H.264 encoder).
+// Results are cached per size, rate, count and codec, so repeated fixtures cost nothing.
 // Null when no encoder works.
-std::shared_ptr<const EncodedVideo> encodeVideo(int width, int height, double fps, int frames);
+std::shared_ptr<const EncodedVideo> encodeVideo(int width, int height, double fps, int frames, bool mpeg4);
 
 } // namespace vidorra::fixture
