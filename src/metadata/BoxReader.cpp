@@ -76,10 +76,11 @@ std::optional<QByteArray> readMoov(PositionedReader &in)
     quint64 size = 0;
     qint64 header = 8;
     for (;;) {
-        const QByteArray head = in.readAt(off, 16);
-        if (head.size() < 8)
+        char head[16];
+        const qint64 got = in.readInto(off, head, 16);
+        if (got < 8)
             return std::nullopt;
-        const auto *h = reinterpret_cast<const uchar *>(head.constData());
+        const auto *h = reinterpret_cast<const uchar *>(head);
         const quint32 size32 = be32(h);
         const quint64 room = quint64(fileSize - off);
         if (size32 == 0) {
@@ -88,7 +89,7 @@ std::optional<QByteArray> readMoov(PositionedReader &in)
             if (size < 8)
                 return std::nullopt;
         } else if (size32 == 1) {
-            if (head.size() != 16)
+            if (got != 16)
                 return std::nullopt;
             size = quint64(be32(h + 8)) << 32 | be32(h + 12);
             header = 16;

@@ -146,10 +146,13 @@ std::optional<ClipInfo> readClip(PositionedReader &in)
         info.colorCode = pbInt(sample, {2, 2, 3, 1});
         info.iso = truncatedISO(pbDouble(sample, {3, 2, 9, 1}));
 
+        static const QString gammaKey = QStringLiteral("com.dji.camera.ColorGammaSxS");
+        static const QString lensKey = QStringLiteral("com.dji.camera.LensType");
+        static const QString kelvinKey = QStringLiteral("com.dji.camera.WhiteBalanceKelvin");
         const QMap<QString, QString> keys = readDJIKeys(data);
-        info.gammaText = keys.value(QStringLiteral("com.dji.camera.ColorGammaSxS"));
-        info.lens = keys.value(QStringLiteral("com.dji.camera.LensType"));
-        info.kelvin = keys.value(QStringLiteral("com.dji.camera.WhiteBalanceKelvin"));
+        info.gammaText = keys.value(gammaKey);
+        info.lens = keys.value(lensKey);
+        info.kelvin = keys.value(kelvinKey);
         if (info.kelvin.isEmpty()) {
             const qint64 kelvin = pbInt(sample, {3, 2, 24, 1});
             if (kelvin >= 1)

@@ -63,9 +63,16 @@ QByteArray ClipFile::readAt(qint64 offset, qint64 count)
 {
     count = clampedCount(offset, count, size());
     QByteArray out(count, Qt::Uninitialized);
+    out.truncate(readInto(offset, out.data(), count));
+    return out;
+}
+
+qint64 ClipFile::readInto(qint64 offset, char *buffer, qint64 count)
+{
+    count = clampedCount(offset, count, size());
     qint64 got = 0;
     while (got < count) {
-        const ssize_t n = ::pread(fd, out.data() + got, size_t(count - got), off_t(offset + got));
+        const ssize_t n = ::pread(fd, buffer + got, size_t(count - got), off_t(offset + got));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -76,8 +83,7 @@ QByteArray ClipFile::readAt(qint64 offset, qint64 count)
             break; // the file shrank since we measured it
         got += n;
     }
-    out.truncate(got);
-    return out;
+    return got;
 }
 
 qint64 QFileReader::size()

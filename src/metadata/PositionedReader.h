@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
+
 class QFile;
 
 namespace vidorra {
@@ -18,6 +20,14 @@ public:
     // Up to `count` bytes from `offset`; fewer at the end, none past it.
     // Throws std::runtime_error when the read fails.
     virtual QByteArray readAt(qint64 offset, qint64 count) = 0;
+    // The same into a caller's buffer (no allocation for small header reads);
+    // returns the number of bytes read.
+    virtual qint64 readInto(qint64 offset, char *buffer, qint64 count)
+    {
+        const QByteArray bytes = readAt(offset, count);
+        std::copy(bytes.cbegin(), bytes.cend(), buffer);
+        return bytes.size();
+    }
 
     qint64 bytesRead() const { return readBytes; }
     qint64 readCalls() const { return calls; }
@@ -42,6 +52,7 @@ public:
     bool isOpen() const { return fd >= 0; }
     qint64 size() override;
     QByteArray readAt(qint64 offset, qint64 count) override;
+    qint64 readInto(qint64 offset, char *buffer, qint64 count) override;
 
 private:
     int fd = -1;
