@@ -5,6 +5,10 @@
 #include "metadata/ClipInfo.h"
 #include "text/Language.h"
 
+#include <QFile>
+
+#include <unistd.h>
+
 namespace vidorra {
 
 namespace {
@@ -26,6 +30,14 @@ bool safeRelative(const QString &folder)
     return true;
 }
 
+// Folders made for a clip that then did not move: no move records them, so undo
+// could never take them away. Only folders still empty go, innermost first.
+void removeEmpty(const QStringList &created)
+{
+    for (auto it = created.crbegin(); it != created.crend(); ++it)
+        ::rmdir(QFile::encodeName(*it).constData());
+}
+
 void organizeOne(const Planned &item, SortOutcome &outcome)
 {
     const QString clip = standardized(item.url);
@@ -35,8 +47,10 @@ void organizeOne(const Planned &item, SortOutcome &outcome)
         return;
     }
     const QString destination = parentPath(clip) + u'/' + item.folder;
-    if (const auto failure = makeFolders(destination)) {
+    QStringList created;
+    if (const auto failure = makeFolders(destination, &created)) {
         outcome.failed << failureLine(name, *failure);
+        removeEmpty(created);
         return;
     }
     const QString target = destination + u'/' + name;
@@ -46,6 +60,7 @@ void organizeOne(const Planned &item, SortOutcome &outcome)
     }
     if (const auto failure = moveFile(clip, target)) {
         outcome.failed << failureLine(name, *failure);
+        removeEmpty(created);
         return;
     }
     outcome.moves << Move{clip, target, false};

@@ -217,7 +217,7 @@ std::optional<QString> moveFile(const QString &from, const QString &to)
     return std::nullopt;
 }
 
-std::optional<QString> makeFolders(const QString &path)
+std::optional<QString> makeFolders(const QString &path, QStringList *created)
 {
     const QString clean = standardized(path);
     const QStringList parts = clean.split(u'/', Qt::SkipEmptyParts);
@@ -225,8 +225,11 @@ std::optional<QString> makeFolders(const QString &path)
     for (const QString &part : parts) {
         prefix += u'/' + part;
         const QByteArray name = native(prefix);
-        if (::mkdir(name.constData(), 0777) == 0)
+        if (::mkdir(name.constData(), 0777) == 0) {
+            if (created)
+                *created << prefix;
             continue;
+        }
         const int err = errno;
         struct stat st;
         if (::stat(name.constData(), &st) == 0) {

@@ -3,6 +3,7 @@
 // systems copying completely and flushing before the original is removed.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -13,8 +14,9 @@ namespace vidorra {
 std::optional<QString> moveFile(const QString &from, const QString &to);
 
 // Creates the folder with all missing intermediate folders; an existing folder is no
-// error. On failure returns a readable description.
-std::optional<QString> makeFolders(const QString &path);
+// error. On failure returns a readable description. `created` receives the folders
+// made by this call, outermost first.
+std::optional<QString> makeFolders(const QString &path, QStringList *created = nullptr);
 
 // The readable description of an errno value.
 QString errorText(int errnum);

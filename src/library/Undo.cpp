@@ -95,18 +95,26 @@ QStringList undo(const QList<Move> &moves)
             ::unlink(native(*info).constData());
     }
 
+    // Where each file was before the whole history: the first `from` of every chain of
+    // moves, trashed ones included. Those folders held the user's files and are never
+    // removed, even when they are empty now (a renamed clip that vanished since).
+    QSet<QString> firstHomes;
+    QSet<QString> movedTo;
     QSet<QString> origins;
     QSet<QString> destinations;
     for (const Move &move : moves) {
+        const QString from = standardized(move.from);
+        if (!movedTo.contains(from))
+            firstHomes.insert(parentPath(from));
+        movedTo.insert(standardized(move.to));
         if (move.trashed)
             continue;
-        origins.insert(parentPath(move.from));
+        origins.insert(parentPath(from));
         destinations.insert(parentPath(move.to));
     }
+    origins.unite(firstHomes);
     for (const QString &folder : std::as_const(destinations)) {
-        // A folder that clips came from is never removed, even when it is empty now
-        // (a rename's destination is its origin).
-        if (origins.contains(folder) || !removeIfEmpty(folder))
+        if (firstHomes.contains(folder) || !removeIfEmpty(folder))
             continue;
         const QString parent = parentPath(folder);
         if (!origins.contains(parent))

@@ -106,6 +106,17 @@ TEST_F(OrganizeTest, EveryFailureIsALineAndTheBatchGoesOn)
     EXPECT_TRUE(QFile::exists(path("good.SRT")));
 }
 
+// No move records a folder made for a clip that then stayed, so undo could never
+// remove it: it goes at once.
+TEST_F(OrganizeTest, FoldersMadeForAClipThatDidNotMoveAreRemoved)
+{
+    const QString a = file("Keep/a.mp4");
+    setMoveFault([](MoveStep step, const QString &, const QString &) { return step == MoveStep::Rename ? EIO : 0; });
+    const SortOutcome outcome = organize(result({planned(a), planned(path("Keep/gone.mp4"))}));
+    EXPECT_EQ(outcome.failed.size(), 2);
+    EXPECT_EQ(tree(dir.path()), (QStringList{"Keep/", "Keep/a.mp4"}));
+}
+
 TEST(Issues, HeadFourLinesAndTheRestCounted)
 {
     const QStringList six{"1", "2", "3", "4", "5", "6"};

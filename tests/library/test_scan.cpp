@@ -3,6 +3,7 @@
 #include "ClipFixture.h"
 #include "TestEnv.h"
 #include "library/Paths.h"
+#include "metadata/BoxReader.h"
 #include "metadata/Labels.h"
 #include "text/Language.h"
 
