@@ -33,6 +33,7 @@ struct Bundle {
 std::mutex gMutex;
 std::shared_ptr<const Bundle> gBundle;           // guarded by gMutex
 std::optional<QStringList> gSystemOverride;      // guarded by gMutex
+int gLazyCreations = 0;                          // guarded by gMutex
 
 QSettings settings()
 {
@@ -92,6 +93,7 @@ std::shared_ptr<const Bundle> current()
         const QVariant stored = settings().value(QStringLiteral("appLanguage"));
         const QString code = stored.isValid() ? stored.toString() : QStringLiteral("system");
         gBundle = resolve(code, systemLanguagesLocked());
+        ++gLazyCreations;
     }
     return gBundle;
 }
@@ -152,6 +154,12 @@ void forgetForTesting()
 {
     std::lock_guard lock(gMutex);
     gBundle.reset();
+}
+
+int lazyCreationsForTesting()
+{
+    std::lock_guard lock(gMutex);
+    return gLazyCreations;
 }
 
 QString bundlePath()

@@ -13,6 +13,8 @@ QStringList systemLanguages();
 void setSystemLanguagesOverride(std::optional<QStringList> languages);
 // Forgets the current table so the next text looks up "appLanguage" again.
 void forgetForTesting();
+// How many times the table has been created lazily from "appLanguage" so far.
+int lazyCreationsForTesting();
 // Where texts currently come from: the table's folder, or the resource root for English.
 QString bundlePath();
 // The compiled Spanish table inside the resources.

@@ -20,6 +20,9 @@ int main(int argc, char **argv)
         QDir().mkpath(QString::fromLocal8Bit(dir));
         qputenv(var, dir);
     }
+    // Headless always, also when CTest lists the tests without the test environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -7,7 +7,7 @@
 
 using vidorra::formatText;
 
-TEST(Format, FillsPlaceholdersInOrder)
+TEST(TextFormat, FillsPlaceholdersInOrder)
 {
     EXPECT_EQ(formatText("Delete %d clips?", {3}), "Delete 3 clips?");
     EXPECT_EQ(formatText("%@ Slowmo %@fps to %@p", {"4K", "120", "30"}), "4K Slowmo 120fps to 30p");
@@ -15,7 +15,7 @@ TEST(Format, FillsPlaceholdersInOrder)
     EXPECT_EQ(formatText("%ld and %lld and %i", {1, -2, 3}), "1 and -2 and 3");
 }
 
-TEST(Format, PercentSignsAndLiterals)
+TEST(TextFormat, PercentSignsAndLiterals)
 {
     EXPECT_EQ(formatText("100%% of %d", {7}), "100% of 7");
     EXPECT_EQ(formatText("50% off %@", {"now"}), "50% off now");
@@ -23,7 +23,7 @@ TEST(Format, PercentSignsAndLiterals)
     EXPECT_EQ(formatText("%x stays", {1}), "%x stays");
 }
 
-TEST(Format, ArgumentsOfTheWrongKindOrCount)
+TEST(TextFormat, ArgumentsOfTheWrongKindOrCount)
 {
     // Missing arguments leave the placeholder visible instead of reading garbage.
     EXPECT_EQ(formatText("%d of %d", {1}), "1 of %d");
@@ -37,7 +37,7 @@ TEST(Format, ArgumentsOfTheWrongKindOrCount)
     EXPECT_EQ(formatText("%@ then %d", {"%d", 5}), "%d then 5");
 }
 
-TEST(Format, ThroughL)
+TEST(TextFormat, ThroughL)
 {
     vidorra::Language::apply("en");
     // No arguments: the text is returned as it stands, "%%" included.

@@ -26,7 +26,7 @@ QSettings store()
 const char kKnown[] = "Language";
 const char kKnownSpanish[] = "Idioma";
 
-class LanguageTest : public ::testing::Test {
+class TextLanguage : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -53,13 +53,13 @@ protected:
 
 } // namespace
 
-TEST_F(LanguageTest, SpanishTableIsEmbeddedInTheExecutable)
+TEST_F(TextLanguage, SpanishTableIsEmbeddedInTheExecutable)
 {
     EXPECT_TRUE(QFile::exists(Language::spanishTablePath()));
     EXPECT_TRUE(Language::spanishTablePath().contains(QLatin1String("es.lproj/")));
 }
 
-TEST_F(LanguageTest, SystemChoiceFollowsTheSystemList)
+TEST_F(TextLanguage, SystemChoiceFollowsTheSystemList)
 {
     // No stored choice counts as "system".
     Language::setSystemLanguagesOverride(QStringList{"es-ES", "en-US"});
@@ -89,7 +89,7 @@ TEST_F(LanguageTest, SystemChoiceFollowsTheSystemList)
     EXPECT_FALSE(Language::isSpanish());
 }
 
-TEST_F(LanguageTest, StoredChoiceTakesEffectOnFirstUse)
+TEST_F(TextLanguage, StoredChoiceTakesEffectOnFirstUse)
 {
     Language::setSystemLanguagesOverride(QStringList{"en-US"});
     storeChoice("es");
@@ -106,7 +106,7 @@ TEST_F(LanguageTest, StoredChoiceTakesEffectOnFirstUse)
     EXPECT_TRUE(Language::isSpanish());
 }
 
-TEST_F(LanguageTest, UnknownOrHostileStoredCodesGiveEnglish)
+TEST_F(TextLanguage, UnknownOrHostileStoredCodesGiveEnglish)
 {
     for (const QVariant &code : {QVariant("fr"), QVariant(""), QVariant("../i18n/es"), QVariant("es.lproj/.."),
                                  QVariant("es/"), QVariant(42)}) {
@@ -117,7 +117,7 @@ TEST_F(LanguageTest, UnknownOrHostileStoredCodesGiveEnglish)
     }
 }
 
-TEST_F(LanguageTest, ApplyWritesAndRemovesAppleLanguages)
+TEST_F(TextLanguage, ApplyWritesAndRemovesAppleLanguages)
 {
     Language::setSystemLanguagesOverride(QStringList{"fr-FR"});
     Language::apply("es");
@@ -141,7 +141,7 @@ TEST_F(LanguageTest, ApplyWritesAndRemovesAppleLanguages)
     EXPECT_EQ(L(kKnown), kKnown);
 }
 
-TEST_F(LanguageTest, ApplyWinsOverTheStoredChoice)
+TEST_F(TextLanguage, ApplyWinsOverTheStoredChoice)
 {
     // apply before any text: the lazy first use must not overwrite the applied table.
     storeChoice("en");
@@ -151,7 +151,7 @@ TEST_F(LanguageTest, ApplyWinsOverTheStoredChoice)
     EXPECT_EQ(L(kKnown), kKnownSpanish);
 }
 
-TEST_F(LanguageTest, UntranslatedKeysComeBackUnchangedInEveryLanguage)
+TEST_F(TextLanguage, UntranslatedKeysComeBackUnchangedInEveryLanguage)
 {
     const QString key = QStringLiteral("No such key \u00e9\u4e2d %d");
     for (const char *code : {"en", "es", "system", "xx"}) {
@@ -162,7 +162,7 @@ TEST_F(LanguageTest, UntranslatedKeysComeBackUnchangedInEveryLanguage)
     }
 }
 
-TEST_F(LanguageTest, ConcurrentReadersWhileSwitching)
+TEST_F(TextLanguage, ConcurrentReadersWhileSwitching)
 {
     storeChoice("es");
     Language::forgetForTesting();
@@ -193,10 +193,11 @@ TEST_F(LanguageTest, ConcurrentReadersWhileSwitching)
     EXPECT_GT(reads.load(), 0);
 }
 
-TEST_F(LanguageTest, FirstUseFromManyThreadsResolvesOnce)
+TEST_F(TextLanguage, FirstUseFromManyThreadsResolvesOnce)
 {
     storeChoice("es");
     Language::forgetForTesting();
+    const int before = Language::lazyCreationsForTesting();
     std::atomic<bool> go{false};
     std::atomic<int> spanish{0};
     std::vector<std::thread> threads;
@@ -212,4 +213,5 @@ TEST_F(LanguageTest, FirstUseFromManyThreadsResolvesOnce)
     for (auto &t : threads)
         t.join();
     EXPECT_EQ(spanish.load(), 8);
+    EXPECT_EQ(Language::lazyCreationsForTesting(), before + 1);
 }

@@ -68,7 +68,7 @@ QList<Use> collectKeys(const QString &root)
 
 } // namespace
 
-TEST(TranslationKeys, CollectorFindsCallsAndSkipsLookAlikes)
+TEST(TextTranslationKeys, CollectorFindsCallsAndSkipsLookAlikes)
 {
     // The collector itself: run it over a small tree of its own.
     QTemporaryDir dir;
@@ -87,7 +87,7 @@ TEST(TranslationKeys, CollectorFindsCallsAndSkipsLookAlikes)
     EXPECT_EQ(keys, (QStringList{"Sorted", "Delete %d clips?", "Say \"hi\"", "Two lines"}));
 }
 
-TEST(TranslationKeys, EveryKeyInTheSourcesHasSpanish)
+TEST(TextTranslationKeys, EveryKeyInTheSourcesHasSpanish)
 {
     QTranslator table;
     ASSERT_TRUE(table.load(vidorra::Language::spanishTablePath()))
