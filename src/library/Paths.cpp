@@ -15,9 +15,16 @@ QString standardized(const QString &path)
 
 QString fileName(const QString &path)
 {
+    // The plain case without cleaning: scans ask this for every file.
+    qsizetype end = path.size();
+    while (end > 1 && path.at(end - 1) == u'/')
+        --end;
+    const qsizetype slash = path.lastIndexOf(u'/', end - 1);
+    const QStringView last = QStringView(path).mid(slash + 1, end - slash - 1);
+    if (last != u"." && last != u"..")
+        return last.toString();
     const QString clean = QDir::cleanPath(path);
-    const qsizetype slash = clean.lastIndexOf(u'/');
-    return slash < 0 ? clean : clean.mid(slash + 1);
+    return clean.mid(clean.lastIndexOf(u'/') + 1);
 }
 
 QString parentPath(const QString &path)

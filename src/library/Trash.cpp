@@ -46,19 +46,30 @@ QString topDirOf(const QString &path, dev_t device)
     return top;
 }
 
-bool ensureFolder(const QString &path)
+// 0, or the errno value that keeps the folder from being there.
+int ensureFolder(const QString &path)
 {
     if (::mkdir(native(path).constData(), 0700) == 0)
-        return true;
+        return 0;
+    const int err = errno;
     struct stat st;
-    return errno == EEXIST && ::lstat(native(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (err != EEXIST)
+        return err;
+    // A link or a file in the trash's place is not a trash.
+    return ::lstat(native(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
 }
 
-bool ensureTrash(const QString &trash)
+int ensureTrash(const QString &trash)
 {
-    if (!makeFolders(parentPath(trash)).has_value() && ensureFolder(trash))
-        return ensureFolder(trash + QStringLiteral("/files")) && ensureFolder(trash + QStringLiteral("/info"));
-    return false;
+    QString parent = parentPath(trash);
+    if (!existsAt(parent) && makeFolders(parent).has_value())
+        return isDirectory(parent) ? EACCES : ENOTDIR;
+    int err = ensureFolder(trash);
+    if (!err)
+        err = ensureFolder(trash + QStringLiteral("/files"));
+    if (!err)
+        err = ensureFolder(trash + QStringLiteral("/info"));
+    return err;
 }
 
 struct TrashPlace {
@@ -68,20 +79,21 @@ struct TrashPlace {
 
 // The home trash for files on its file system; else the top folder's .Trash-$uid,
 // and the home trash again (reached by copying) when that cannot be made.
-std::optional<TrashPlace> placeFor(const QString &path, const struct stat &st)
+std::optional<TrashPlace> placeFor(const QString &path, const struct stat &st, int &err)
 {
     const QString home = homeTrash();
     if (deviceOf(home) != st.st_dev) {
         const QString top = topDirOf(path, st.st_dev);
         const QString trash = (top == u"/" ? QString() : top) + QStringLiteral("/.Trash-%1").arg(::getuid());
-        if (ensureTrash(trash)) {
+        if (!ensureTrash(trash)) {
             QString relative = path.mid(top.size());
             while (relative.startsWith(u'/'))
                 relative.remove(0, 1);
             return TrashPlace{trash, relative};
         }
     }
-    if (ensureTrash(home))
+    err = ensureTrash(home);
+    if (!err)
         return TrashPlace{home, path};
     return std::nullopt;
 }
@@ -132,9 +144,10 @@ TrashResult moveToTrash(const QString &given)
     struct stat st;
     if (::lstat(native(path).constData(), &st) != 0)
         return {std::nullopt, errorText(errno)};
-    const std::optional<TrashPlace> place = placeFor(path, st);
+    int err = 0;
+    const std::optional<TrashPlace> place = placeFor(path, st, err);
     if (!place)
-        return {std::nullopt, errorText(EACCES)};
+        return {std::nullopt, errorText(err)};
 
     const QString name = fileName(path);
     for (int n = 1; n < 10000; ++n) {

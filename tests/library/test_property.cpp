@@ -66,8 +66,9 @@ public:
             makeDir(parentPath(clip));
             ASSERT_TRUE(writeBytes(clip, clipBytes(i)));
             for (const char *ext : {"LRF", "SRT", "aac"}) {
-                if (pick(0, 2) == 0 && !QFileInfo::exists(base + u'.' + ext))
+                if (pick(0, 2) == 0 && !QFileInfo::exists(base + u'.' + ext)) {
                     ASSERT_TRUE(writeBytes(base + u'.' + ext, QByteArray(ext) + QByteArray::number(i)));
+                }
             }
         }
         writeBytes(root + QStringLiteral("/notes.txt"), "notes");

@@ -2,6 +2,7 @@
 
 #include "TestEnv.h"
 #include "library/Paths.h"
+#include "library/SafeMove.h"
 #include "library/Trash.h"
 
 #include <QDateTime>
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,6 +85,23 @@ TEST_F(TrashTest, MissingFileIsAFailureAndLeavesNoEntry)
     EXPECT_FALSE(result.error->isEmpty());
     EXPECT_EQ(tree(homeTrash()), before);
     EXPECT_FALSE(trashInfoFor(path("gone.mp4")).has_value()); // not inside a trash
+}
+
+// No trash folder can be made: a failure, and the file stays (never a "success" that
+// puts it somewhere else).
+TEST_F(TrashTest, NoTrashFolderIsAFailureAndTheFileStays)
+{
+    const QString clip = file("clip.mp4");
+    const QString blocker = file("not-a-folder");
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", blocker.toUtf8());
+    const TrashResult result = moveToTrash(clip);
+    qputenv("XDG_DATA_HOME", saved);
+    EXPECT_FALSE(result.location.has_value());
+    ASSERT_TRUE(result.error.has_value());
+    EXPECT_EQ(*result.error, errorText(ENOTDIR));
+    EXPECT_EQ(readBytes(clip), "clip.mp4");
+    EXPECT_EQ(tree(dir.path()), (QStringList{"clip.mp4", "not-a-folder"}));
 }
 
 TEST_F(TrashTest, FileOnAnotherFileSystemGoesToThatFileSystemsTrash)
