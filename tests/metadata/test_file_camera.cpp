@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <sys/stat.h>
 
 using namespace vidorra;
 using fixture::ClipSpec;
@@ -79,6 +80,12 @@ TEST(MetadataReadClip, ReadsFromTheFileSystemAndClosesIt)
     EXPECT_EQ(openFiles(), before);
     EXPECT_FALSE(readClip(dir.filePath("missing.mp4")).has_value());
     EXPECT_FALSE(readClip(dir.path()).has_value()) << "a folder";
+    // A FIFO named like a clip must not block the reader waiting for a writer.
+    const QString fifo = dir.filePath("pipe.mp4");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(readClip(fifo).has_value());
+    EXPECT_FALSE(readBasic(fifo).recognized);
+    EXPECT_FALSE(readCoverData(fifo).has_value());
 }
 
 TEST(MetadataReadClip, OnlyTheHeadersTheMoovAndOneSampleAreRead)
