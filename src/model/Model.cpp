@@ -44,14 +44,26 @@ void Model::post(std::function<void()> apply)
 void Model::setResult(std::optional<ScanResult> value)
 {
     result_ = std::move(value);
+    ++resultGeneration_;
     Q_EMIT resultChanged();
     rebuild();
+}
+
+void Model::adoptResult(ScanResult value, Library lib)
+{
+    result_ = std::move(value);
+    ++resultGeneration_;
+    Q_EMIT resultChanged();
+    lib_ = std::move(lib);
+    Q_EMIT libChanged();
+    rebuildSelection();
 }
 
 void Model::setTab(std::optional<QString> value)
 {
     const bool changed = tab_ != value;
     tab_ = std::move(value);
+    sharedTab_->set(tab_);
     if (changed)
         Q_EMIT tabChanged();
     rebuild();

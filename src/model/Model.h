@@ -202,7 +202,10 @@ private:
 
     // Scan updates, applied only while `token` is still the current scan's.
     void applyCollected(const ScanTokenPtr &token, const ScanResult &collected, int total);
-    void applyBatch(const ScanTokenPtr &token, const QList<Planned> &records, int done);
+    void applyBatch(const ScanTokenPtr &token, const QList<Planned> &records, int done,
+                    const std::optional<ScanSnapshot> &snapshot);
+    // Assigns a result whose library was already built elsewhere for the current tab.
+    void adoptResult(ScanResult value, Library lib);
     void applyScanEnd(const ScanTokenPtr &token, int total);
 
     std::optional<ScanResult> result_;
@@ -237,6 +240,10 @@ private:
     qint64 rebuildNanos_ = 0;
     qint64 scanUpdateNanos_ = 0;
     ScanHooks scanHooks_;
+    std::shared_ptr<SharedTab> sharedTab_ = std::make_shared<SharedTab>();
+    quint64 resultGeneration_ = 0; // counts assignments of `result`
+    quint64 scanGeneration_ = 0;   // the generation the running scan last produced
+    bool scanInSync_ = false;      // `result` still holds exactly what the scan read
 };
 
 } // namespace vidorra

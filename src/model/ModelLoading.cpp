@@ -80,9 +80,10 @@ void Model::startLoad(const QStringList &urls)
     sink.collected = [this, token](const ScanResult &collected, int total) {
         post([this, token, collected, total] { applyCollected(token, collected, total); });
     };
-    sink.batch = [this, token](const QList<Planned> &records, int done) {
-        post([this, token, records, done] { applyBatch(token, records, done); });
+    sink.batch = [this, token](const QList<Planned> &records, int done, const std::optional<ScanSnapshot> &snapshot) {
+        post([this, token, records, done, snapshot] { applyBatch(token, records, done, snapshot); });
     };
+    sink.tab = [tab = sharedTab_] { return tab->get(); };
     sink.ended = [this, token](int total) {
         post([this, token, total] { applyScanEnd(token, total); });
     };
@@ -96,21 +97,34 @@ void Model::applyCollected(const ScanTokenPtr &token, const ScanResult &collecte
     QElapsedTimer timer;
     timer.start();
     setResult(collected);
+    scanGeneration_ = resultGeneration_;
+    scanInSync_ = true;
     setRoot(collected.root);
     setScanTotal(total);
     scanUpdateNanos_ += timer.nsecsElapsed();
 }
 
-void Model::applyBatch(const ScanTokenPtr &token, const QList<Planned> &records, int done)
+void Model::applyBatch(const ScanTokenPtr &token, const QList<Planned> &records, int done,
+                       const std::optional<ScanSnapshot> &snapshot)
 {
     if (token->cancelled || token != scanToken_)
         return;
     QElapsedTimer timer;
     timer.start();
     if (result_) {
-        std::optional<ScanResult> grown = std::move(result_);
-        grown->items.append(records);
-        setResult(std::move(grown));
+        ScanResult grown = std::move(*result_);
+        // The scan's own records and library fit only while nothing else changed the
+        // result since the scan began (a language switch relabels it; then they never
+        // fit again) and the tab is the one the library was built for.
+        scanInSync_ = scanInSync_ && resultGeneration_ == scanGeneration_;
+        if (snapshot && scanInSync_ && snapshot->tab == tab_) {
+            grown.items = snapshot->items;
+            adoptResult(std::move(grown), snapshot->lib);
+        } else {
+            grown.items.append(records);
+            setResult(std::move(grown));
+        }
+        scanGeneration_ = resultGeneration_;
     } else {
         setResult(std::nullopt);
     }

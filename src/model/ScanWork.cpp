@@ -50,6 +50,7 @@ void runScan(const QStringList &urls, const ScanTokenPtr &token, const ScanSink 
     QElapsedTimer sinceLast;
     sinceLast.start();
     QList<Planned> pending;
+    QList<Planned> all; // every record so far, for the snapshots
     qsizetype i = 0;
     while (i < total) {
         if (token->cancelled.load())
@@ -60,9 +61,15 @@ void runScan(const QStringList &urls, const ScanTokenPtr &token, const ScanSink 
         pending.append(analyzeChunk(chunk));
         i += chunk.size();
         if (sinceLast.elapsed() > hooks.updateIntervalMs || i >= total) {
-            sinceLast.restart();
-            sink.batch(pending, int(i));
+            std::optional<ScanSnapshot> snapshot;
+            if (sink.tab) {
+                all.append(pending);
+                const std::optional<QString> tab = sink.tab();
+                snapshot = ScanSnapshot{all, tab, Library(all, tab)};
+            }
+            sink.batch(pending, int(i), snapshot);
             pending.clear();
+            sinceLast.restart();
         }
     }
     sink.ended(int(total));

@@ -2,11 +2,14 @@
 // The scan of one load, run on a background thread: collect, then analyse the files
 // in chunks read in parallel, handing batches of records on in collected order.
 
+#include "library/Library.h"
 #include "library/Scan.h"
 
 #include <QList>
 #include <QStringList>
 #include <functional>
+#include <mutex>
+#include <optional>
 
 namespace vidorra {
 
@@ -19,11 +22,40 @@ inline constexpr int kScanUpdateIntervalMs = 250;
 
 // Where the scan hands its results. The functions are called on the scan thread and
 // must post to the model themselves.
+// Everything read so far with its library, built on the scan thread so the main
+// thread does not have to. Valid for the model only while its tab is still `tab`.
+struct ScanSnapshot {
+    QList<Planned> items;
+    std::optional<QString> tab;
+    Library lib;
+};
+
+// The tab the model shows, written on the main thread and read by the scan thread.
+class SharedTab {
+public:
+    void set(const std::optional<QString> &tab)
+    {
+        std::lock_guard lock(mutex_);
+        tab_ = tab;
+    }
+    std::optional<QString> get() const
+    {
+        std::lock_guard lock(mutex_);
+        return tab_;
+    }
+private:
+    mutable std::mutex mutex_;
+    std::optional<QString> tab_;
+};
+
 struct ScanSink {
     // The scan result without items, and the number of files collected.
     std::function<void(const ScanResult &collected, int total)> collected;
     // The next records in collected order, and how many files are analysed so far.
-    std::function<void(const QList<Planned> &records, int done)> batch;
+    // With `tab` set, `snapshot` holds every record so far and their library.
+    std::function<void(const QList<Planned> &records, int done, const std::optional<ScanSnapshot> &snapshot)> batch;
+    // The tab the model shows now (read on the scan thread); unset: no snapshots.
+    std::function<std::optional<QString>()> tab;
     // Every file analysed; not called for a cancelled scan.
     std::function<void(int total)> ended;
 };

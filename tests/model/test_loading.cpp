@@ -5,6 +5,9 @@
 
 #include "Preferences.h"
 
+#include "metadata/Labels.h"
+#include "text/Language.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -177,6 +180,44 @@ TEST_F(ModelLoading, StopScanKeepsTheClipsShown)
     EXPECT_EQ(model->message(), "");
     EXPECT_FALSE(model->organized());
     EXPECT_EQ(ended.count(), 0);
+}
+
+TEST_F(ModelLoading, LibraryFollowsTabAndLanguageChangedDuringTheScan)
+{
+    const QString card = dir("card");
+    writeClips(card, 10, foreignSpec(), 1); // read before the switch
+    writeClips(card, 40, fullHdSpec(), 101);
+    writeClips(card, 40, {}, 201); // ranks first once read
+    ChunkGate gate;
+    gate.hold({card}, 32);
+    model->setScanHooks(gate.hooks());
+    QSignalSpy ended(model.get(), &Model::scanEnded);
+    model->load({card});
+    ASSERT_TRUE(gate.waitArrived({card}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->scanDone() == 32; }, kWaitMs));
+
+    // The scan builds its libraries for the tab it saw; both changes must win.
+    const QString chosen = model->lib().tabs.first().name; // the full-HD tab
+    model->setTab(chosen);
+    model->setLanguage("es");
+    gate.release({card});
+    waitScanEnd(ended);
+
+    const Library expected(model->result()->items, model->tab());
+    EXPECT_EQ(model->lib().current, chosen);
+    EXPECT_NE(model->lib().tabs.first().name, chosen);
+    EXPECT_EQ(fileNames(model->lib().ordered), fileNames(expected.ordered));
+    ASSERT_EQ(model->lib().tabs.size(), expected.tabs.size());
+    for (qsizetype i = 0; i < expected.tabs.size(); ++i) {
+        EXPECT_EQ(model->lib().tabs[i].name, expected.tabs[i].name);
+        EXPECT_EQ(model->lib().tabs[i].count, expected.tabs[i].count);
+    }
+    EXPECT_EQ(model->result()->items.size(), 90);
+    // Clips read before the switch were relabelled, and later batches kept that.
+    for (const Planned &p : model->result()->items) {
+        EXPECT_EQ(p.resolution, p.info.recognized ? resolutionLabel(p.info) : L("Unknown"));
+        EXPECT_EQ(p.folder, folderName(p.info));
+    }
 }
 
 TEST_F(ModelLoading, RestoreLastFolderOnlyWhenIdleAndEmpty)
