@@ -105,7 +105,7 @@ void TilePlayer::Worker::postRestart()
 
 void TilePlayer::Worker::run()
 {
-    lowerThreadPriority(10);
+    lowerThreadPriority(19);   // decorative: the lowest share, yet never starved outright
     VideoDecoder decoder;
     if (!decoder.open(path, VideoDecoder::Options{1, true}))
         return;
