@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <algorithm>
 
 namespace vidorra::testing {
 namespace {
@@ -102,19 +101,6 @@ TEST_F(ModelLoading, HundredFilesArriveInChunksOf32InCollectedOrder)
     EXPECT_EQ(fileNames(model->result()->items), expected);
     EXPECT_FALSE(model->scanning());
     EXPECT_EQ(model->lib().tabs.size(), 2);
-}
-
-TEST_F(ModelLoading, ThrottledScanStillEndsWithEverything)
-{
-    const QString card = dir("card");
-    writeClips(card, 70);
-    QList<int> seen;
-    QObject::connect(model.get(), &Model::scanDoneChanged, [&] { seen.append(model->scanDone()); });
-    loadAndWait({card});
-    ASSERT_FALSE(seen.isEmpty());
-    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
-    EXPECT_EQ(seen.last(), 70);
-    EXPECT_EQ(model->result()->items.size(), 70);
 }
 
 TEST_F(ModelLoading, NewLoadDropsEveryUpdateOfTheOldScan)
