@@ -7,8 +7,10 @@
 namespace vidorra {
 
 // The text for `key` in the current language (the key itself when untranslated).
-// With arguments the text is a printf-style format: "%@" takes a text, "%d" an integer.
-// Safe to call from any thread.
+// With arguments the text is a printf-style format: "%@" takes a text, "%d" an integer,
+// filled in order; "%%" is a percent sign. Safe to call from any thread.
+// Always pass the key as a string literal: a test collects the keys from the sources and
+// checks that resources/translations/*_es.ts gives each one its Spanish.
 QString L(const QString &key, const QVariantList &args = {});
 
 namespace Language {
