@@ -276,7 +276,23 @@ TEST(PlayerSurfaceTest, PlaysAClipWithControlsAndGrading)
     surface.setPlayer(player);
     surface.setPlayer(player);   // the same player again changes nothing
     EXPECT_EQ(player->videoSink() != nullptr, true);
-    player->setSource(QUrl::fromLocalFile(Clips::get().path(2.0)));
+    // The pattern's lower half is one grey of 40 + 25 x (frame % 8): 40 to 215 as
+    // recorded. The D-Log grade sends 40 to about 22 and 190 and 215 to about 234 and
+    // 254, outside anything the plain clip shows.
+    auto lowerGrey = [](const QImage &frame) { return frame.pixelColor(frame.width() / 2, frame.height() * 3 / 4).green(); };
+    int plainLow = 255, plainHigh = 0;
+    bool gradedSeen = false, grading = false;
+    QObject::connect(&surface, &PlayerSurface::frameShown, [&] {
+        const int grey = lowerGrey(surface.currentFrame());
+        if (!grading) {
+            plainLow = std::min(plainLow, grey);
+            plainHigh = std::max(plainHigh, grey);
+        } else if (grey <= 28 || grey >= 228) {
+            gradedSeen = true;
+        }
+    });
+    player->setLoops(QMediaPlayer::Infinite);
+    player->setSource(QUrl::fromLocalFile(Clips::get().path(4.0)));
     player->play();
     const bool played = QTest::qWaitFor([&] { return surface.framesShown() >= 3; }, 15000);
     if (!played && player->error() != QMediaPlayer::NoError)
@@ -284,14 +300,14 @@ TEST(PlayerSurfaceTest, PlaysAClipWithControlsAndGrading)
     ASSERT_TRUE(played);
     EXPECT_GE(numberOf(surface.currentFrame()), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return player->position() > 0; }, 10000));
+    EXPECT_GE(plainLow, 32);
+    EXPECT_LE(plainHigh, 224);
 
-    // With a table the frames on screen are graded: the pattern's greys move.
     surface.setCube(LUTEngine::dLog());
     const qint64 before = surface.framesShown();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return surface.framesShown() >= before + 3; }, 15000));
-    const QImage graded = surface.currentFrame();
-    const QColor black = graded.pixelColor(graded.width() - 2, 2);   // the black end marker
-    EXPECT_LE(black.red(), 10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return surface.framesShown() >= before + 2; }, 15000));
+    grading = true;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gradedSeen; }, 15000));
     player->stop();
     surface.setPlayer(nullptr);
     EXPECT_EQ(player->videoSink(), nullptr);
