@@ -10,7 +10,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   libgtest-dev libgmock-dev libbenchmark-dev libgl-dev
   xvfb xauth fonts-dejavu-core ffmpegthumbnailer
-  desktop-file-utils appstream librsvg2-bin
+  desktop-file-utils appstream librsvg2-bin dpkg-dev file
 )
 
 missing=()
