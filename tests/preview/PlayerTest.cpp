@@ -165,6 +165,22 @@ TEST_F(Scrub, OnlyTheOwnerScrubsAndStops)
     EXPECT_TRUE(PreviewPlayer::source()->frame().isNull());
 }
 
+TEST_F(Scrub, FramesAreGradedWithTheTableGiven)
+{
+    const QUuid card = QUuid::createUuid();
+    PreviewPlayer::start(Clips::get().path(4.0), card);
+    PreviewPlayer::scrub(0.25, card);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PreviewPlayer::isReady() && settled() && spyIssued->size() == 1; }, 10000));
+    const QImage plain = PreviewPlayer::source()->frame();
+    const CubePtr cube = LUTEngine::dLog();
+    PreviewPlayer::start(Clips::get().path(4.0), card, cube);
+    PreviewPlayer::scrub(0.25, card);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PreviewPlayer::isReady() && settled() && spyIssued->size() == 2; }, 10000));
+    const std::optional<QImage> expected = cube->apply(plain);
+    ASSERT_TRUE(expected);
+    EXPECT_EQ(PreviewPlayer::source()->frame(), *expected);
+}
+
 TEST_F(Scrub, AFileThatDoesNotOpenKeepsItsTargetPending)
 {
     QTemporaryDir dir;
