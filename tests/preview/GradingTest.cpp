@@ -53,20 +53,6 @@ std::array<double, 3> reference(const AutoGrade &grade, int n, int r8, int g8, i
 
 } // namespace
 
-TEST(AutoGrade, PresetsHoldTheirNumbers)
-{
-    EXPECT_EQ(AutoGrade::dLog.black, 0.09f);
-    EXPECT_EQ(AutoGrade::dLog.white, 0.85f);
-    EXPECT_EQ(AutoGrade::dLog.gamma, 0.86f);
-    EXPECT_EQ(AutoGrade::dLog.contrast, 0.45f);
-    EXPECT_EQ(AutoGrade::dLog.saturation, 1.3f);
-    EXPECT_EQ(AutoGrade::dLog2.black, 0.12f);
-    EXPECT_EQ(AutoGrade::dLog2.white, 0.72f);
-    EXPECT_EQ(AutoGrade::dLog2.gamma, 0.66f);
-    EXPECT_EQ(AutoGrade::general.white, 0.90f);
-    EXPECT_EQ(AutoGrade::general.saturation, 1.25f);
-}
-
 TEST(AutoGrade, FixedPointsLevelsAndNeutralGreys)
 {
     for (const AutoGrade &g : presets) {
