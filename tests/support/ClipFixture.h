@@ -102,7 +102,8 @@ struct ClipLayout {
 ClipLayout layoutOf(const ClipSpec &spec);
 
 // Reads back the frame number carried by a decoded frame of a realVideo clip, from
-// 8-bit RGBA (or RGB32) pixels; -1 when the pattern is not found.
+// 8-bit RGBA (or RGB32) pixels, upright or turned by the clip's rotation; -1 when the
+// pattern is not found.
 int frameNumberOf(const uchar *rgba, int width, int height, qsizetype bytesPerLine);
 // Draws the picture of frame `index` into 8-bit RGBA pixels, as the encoder sees it.
 void drawFrame(uchar *rgba, int width, int height, qsizetype bytesPerLine, int index);
