@@ -136,7 +136,7 @@ int main(int argc, char **argv)
                 count, (long long)writeMs, (long long)loaded, (long long)sequential.items.size());
     std::printf("load to scan end:        %9.1f ms (%.0f clips/s), %d updates\n", wallMs,
                 loaded / (wallMs / 1000.0), updates);
-    std::printf("peer, sequential scan:   %9.1f ms; model load is %.2fx faster\n", sequentialNs / 1e6,
+    std::printf("peer, sequential scan:   %9.1f ms; speed of the model load against it: %.2fx\n", sequentialNs / 1e6,
                 double(sequentialNs) / double(wallNs));
     std::printf("main thread, updates:    %9.1f ms, of which rebuilding the library %.1f ms\n", updateMs,
                 rebuildMs);
