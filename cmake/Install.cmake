@@ -40,7 +40,18 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
+set(CPACK_PACKAGE_DESCRIPTION "Vidorra reads the camera metadata inside each clip of a copied memory card \
+(colour profile, bit depth, resolution, frame rates), shows the clips as looping tiles, piles and \
+cards, and moves them with their companion files into folders such as D-Log/4K 30p. Everything \
+done since a folder was loaded can be undone at once; clips can be renamed from a template and \
+sent to the Trash.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Not found by shlibdeps, as they are loaded at run time: the GStreamer elements the
+# full-size preview plays H.264 and HEVC through. Wayland sessions run it natively with
+# Qt's Wayland plugin, otherwise through XWayland.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "gstreamer1.0-plugins-good, gstreamer1.0-libav")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# The programs go in without their debugging sections.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)
