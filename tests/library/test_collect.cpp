@@ -121,15 +121,4 @@ TEST_F(CollectTest, ScalarOrderDecidesTheCollectedOrder)
     EXPECT_EQ(urls(collect({dir.path()})), (QStringList{accented, fullwidth, emoji}));
 }
 
-TEST(Paths, StandardizedAndParts)
-{
-    EXPECT_EQ(standardized("/a/./b/../c/"), QStringLiteral("/a/c"));
-    EXPECT_EQ(parentPath("/a/c.mp4"), QStringLiteral("/a"));
-    EXPECT_EQ(parentPath("/c.mp4"), QStringLiteral("/"));
-    EXPECT_EQ(stemOf("/a/x.y.MP4"), QStringLiteral("x.y"));
-    EXPECT_EQ(extensionOf("/a/x.y.MP4"), QStringLiteral("MP4"));
-    EXPECT_EQ(extensionOf("/a/.hidden"), QString());
-    EXPECT_EQ(withExtension("/a/x.MP4", "LRF"), QStringLiteral("/a/x.LRF"));
-}
-
 } // namespace
