@@ -25,10 +25,11 @@ struct Cache {
     QCache<QString, QImage> images{cacheEntries};
 };
 
+// Never destroyed: a load still running while the process exits must find it intact.
 Cache &cache()
 {
-    static Cache instance;
-    return instance;
+    static Cache *instance = new Cache;
+    return *instance;
 }
 
 // Our own pool, so thumbnails never queue behind a scan's chunks; the gate keeps the
@@ -56,8 +57,8 @@ struct Delivery {
 
 CoverGate &gate()
 {
-    static CoverGate instance(4);
-    return instance;
+    static CoverGate *instance = new CoverGate(4);   // never destroyed, like the cache
+    return *instance;
 }
 
 QString cacheKey(const QString &path, const LUTCube *cube)

@@ -25,8 +25,9 @@ class DecodeTurns {
 public:
     static DecodeTurns &get()
     {
-        static DecodeTurns turns(std::max(1, QThread::idealThreadCount() - 1));
-        return turns;
+        // Never destroyed: detached tile threads may still be finishing at exit.
+        static DecodeTurns *turns = new DecodeTurns(std::max(1, QThread::idealThreadCount() - 1));
+        return *turns;
     }
     void acquire()
     {
