@@ -2,7 +2,6 @@
 #include "Format.h"
 #include "LanguageTesting.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>

@@ -5,7 +5,6 @@
 #include "VideoEncoder.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 
