@@ -18,11 +18,10 @@ namespace vidorra {
 
 namespace {
 
+// The product's name, whatever the binary is called.
 QString applicationName()
 {
-    const QString name = QCoreApplication::applicationName();
-    // An unnamed application reports its binary's name; the product name reads better.
-    return name.isEmpty() || name == QLatin1String("vidorra") ? QStringLiteral("Vidorra") : name;
+    return QStringLiteral("Vidorra");
 }
 
 } // namespace

@@ -198,8 +198,8 @@ void PreviewOverlay::paintEvent(QPaintEvent *)
 
 void PreviewOverlay::mousePressEvent(QMouseEvent *event)
 {
-    // Only the dark area reaches here: the picture and its controls take their own clicks.
-    pressedOnBackground = event->button() == Qt::LeftButton;
+    // Clicks the picture does not take itself pass through here: they do not count.
+    pressedOnBackground = event->button() == Qt::LeftButton && !pictureRect().contains(event->position().toPoint());
     event->accept();
 }
 

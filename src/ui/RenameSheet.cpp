@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vidorra {
@@ -82,12 +83,14 @@ public:
         const QFontMetrics fm(font);
         const QRect r = option.rect;
         const int w = r.width();
+        // The sheet's own palette tells light from dark; the list's background is see-through.
+        const Scheme scheme = option.widget ? schemeOf(option.widget->window()) : schemeOf(option.palette);
         p->save();
         p->setFont(font);
-        p->setPen(secondaryTextColor(option.palette));
+        p->setPen(Glass::secondary().in(scheme));
         p->drawText(QRect(r.left(), r.top(), w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                     fm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, w));
-        p->setPen(Glass::primary().in(schemeOf(option.palette)));
+        p->setPen(Glass::primary().in(scheme));
         p->drawText(QRect(r.left(), r.top() + fm.height() + 1, w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                     fm.elidedText(index.data(RenamePlanList::NewNameRole).toString(), Qt::ElideMiddle, w));
         p->restore();
@@ -238,7 +241,9 @@ RenameSheet::RenameSheet(const QList<Planned> &clips, RenameAction action, QWidg
     list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     list->setAutoFillBackground(false);
     list->viewport()->setAutoFillBackground(false);
-    list->setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
+    QPalette clear = list->palette();
+    clear.setColor(QPalette::Base, Qt::transparent);
+    list->setPalette(clear);
     panelLayout->addWidget(list);
     layout->addWidget(panel, 1);
 
@@ -261,6 +266,19 @@ RenameSheet::RenameSheet(const QList<Planned> &clips, RenameAction action, QWidg
     field->setText(Preferences::renameTemplate());
     templateEdited(field->text());
     field->setFocus();
+}
+
+void RenameSheet::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The caret waits at the end of the template, so typing extends it rather than
+    // replacing it (the window system selects all when it hands the field the focus).
+    QTimer::singleShot(0, field, [f = QPointer<QLineEdit>(field)] {
+        if (f) {
+            f->deselect();
+            f->end(false);
+        }
+    });
 }
 
 QString RenameSheet::templateText() const

@@ -44,6 +44,9 @@ public:
     QPushButton *cancelButton() const { return cancelBtn; }
     QListView *planView() const { return list; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void templateEdited(const QString &text);
     void confirm();

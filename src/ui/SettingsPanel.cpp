@@ -65,11 +65,11 @@ SettingsPanel::SettingsPanel(Model *m, QWidget *window)
 {
     setObjectName(QStringLiteral("settingsPanel"));
     setFixedWidth(kPanelWidth);
+    setFocusPolicy(Qt::StrongFocus);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
     layout->setSpacing(14);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     languageLabel = rowLabel(this, "languageLabel");
     language = new SegmentedChoice(this);
@@ -183,7 +183,7 @@ void SettingsPanel::popup()
     move(at);
     show();
     raise();
-    language->setFocus();
+    setFocus(Qt::PopupFocusReason); // Escape closes; Tab reaches the choices
 }
 
 void SettingsPanel::showEvent(QShowEvent *event)

@@ -4,6 +4,7 @@
 #include "Palette.h"
 
 #include <QFontDatabase>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -136,7 +137,7 @@ void SegmentedChoice::paintEvent(QPaintEvent *)
                    QFontMetrics(f).elidedText(segments[i].text, Qt::ElideRight, r.width() - 4));
         p.setPen(Qt::NoPen);
     }
-    if (hasFocus() && focusPolicy() != Qt::NoFocus && current >= 0) {
+    if (hasFocus() && keyboardFocus && current >= 0) {
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(withAlpha(pal.color(QPalette::Highlight), 0.6), 1.5));
         p.drawRoundedRect(QRectF(segmentRect(current)).adjusted(1, 1, -1, -1), 5, 5);
@@ -162,6 +163,12 @@ void SegmentedChoice::keyPressEvent(QKeyEvent *event)
         choose(std::min(int(segments.size()) - 1, current + 1));
     else
         QWidget::keyPressEvent(event);
+}
+
+void SegmentedChoice::focusInEvent(QFocusEvent *event)
+{
+    keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QWidget::focusInEvent(event);
 }
 
 void SegmentedChoice::choose(int index)

@@ -48,12 +48,14 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     void choose(int index);
 
     QList<Segment> segments;
     int current = -1;
+    bool keyboardFocus = false; // the focus ring shows only when reached by the keyboard
 };
 
 // A checkable button drawn as a label with a sliding switch at its right end.
