@@ -73,12 +73,15 @@ int placeholderThenRename(const QString &from, const QString &to)
     return 0;
 }
 
-// Puts `from` at `to` on one file system without replacing anything.
-int placeNoReplace(const QString &from, const QString &to)
+// Puts `from` at `to` on one file system without replacing anything. `refused` stands
+// for the rename's own answer when a test injected one.
+int placeNoReplace(const QString &from, const QString &to, int refused = 0)
 {
-    int err = renameNoReplace(from, to);
+    int err = refused ? refused : renameNoReplace(from, to);
     if (err == EINVAL || err == ENOSYS || err == EOPNOTSUPP) {
-        err = linkThenUnlink(from, to);
+        err = injected(MoveStep::Link, from, to);
+        if (!err)
+            err = linkThenUnlink(from, to);
         if (err == EPERM || err == EOPNOTSUPP || err == ENOSYS)
             err = placeholderThenRename(from, to);
     }
@@ -208,8 +211,8 @@ QString errorText(int errnum)
 std::optional<QString> moveFile(const QString &from, const QString &to)
 {
     int err = injected(MoveStep::Rename, from, to);
-    if (!err)
-        err = placeNoReplace(from, to);
+    if (err != EXDEV)
+        err = placeNoReplace(from, to, err);
     if (err == EXDEV)
         err = copyAcross(from, to);
     if (err)

@@ -23,7 +23,8 @@ QString errorText(int errnum);
 
 // Steps of a move at which a test can inject a failure.
 enum class MoveStep {
-    Rename,     // the no-replace rename
+    Rename,     // the no-replace rename (EINVAL takes the hard-link way)
+    Link,       // the hard-link way (EPERM takes the placeholder way)
     CopyChunk,  // each chunk of a copy across file systems
     Flush,      // fsync of the copy
     Place,      // putting the finished copy in place

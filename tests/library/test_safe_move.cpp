@@ -58,6 +58,27 @@ TEST_F(SafeMoveTest, MovesToAFreeNameAndRefusesATakenOne)
     EXPECT_EQ(*missing, errorText(ENOENT));
 }
 
+// File systems that refuse RENAME_NOREPLACE (EINVAL), and then hard links (EPERM).
+TEST_F(SafeMoveTest, FallbacksNeverReplaceEither)
+{
+    for (const int linkAnswer : {0, EPERM}) {
+        SCOPED_TRACE(linkAnswer);
+        setMoveFault([&](MoveStep step, const QString &, const QString &) {
+            return step == MoveStep::Rename ? EINVAL : step == MoveStep::Link ? linkAnswer : 0;
+        });
+        const QString a = file(QStringLiteral("a%1.mp4").arg(linkAnswer));
+        const QString b = file(QStringLiteral("b%1.mp4").arg(linkAnswer));
+        const auto refused = moveFile(a, b);
+        ASSERT_TRUE(refused.has_value());
+        EXPECT_EQ(*refused, errorText(EEXIST));
+        EXPECT_EQ(readBytes(b), QStringLiteral("b%1.mp4").arg(linkAnswer).toUtf8());
+        const QString c = path(QStringLiteral("c%1.mp4").arg(linkAnswer));
+        EXPECT_FALSE(moveFile(a, c).has_value());
+        EXPECT_FALSE(QFile::exists(a));
+        EXPECT_EQ(readBytes(c), QStringLiteral("a%1.mp4").arg(linkAnswer).toUtf8());
+    }
+}
+
 TEST_F(SafeMoveTest, AFileAppearingJustBeforeTheMoveIsNotReplaced)
 {
     const QString a = file("a.mp4");
