@@ -223,11 +223,12 @@ public:
 
     QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal scale) override
     {
-        QPixmap pm(size * scale);
+        // `size` is in device pixels already; draw the paths at that resolution.
+        QPixmap pm(size);
         pm.setDevicePixelRatio(scale);
         pm.fill(Qt::transparent);
         QPainter p(&pm);
-        paint(&p, QRect(QPoint(0, 0), size), mode, state);
+        paint(&p, QRect(QPoint(0, 0), (QSizeF(size) / scale).toSize()), mode, state);
         return pm;
     }
 

@@ -27,7 +27,7 @@ OverlayScrollBar::OverlayScrollBar(QWidget *parent)
     idle.setSingleShot(true);
     idle.setInterval(idleMillis);
     connect(&idle, &QTimer::timeout, this, [this] {
-        if (!hovered && !grab)
+        if (!hovered && !dragOffset)
             fadeTo(0.0);
     });
     fade.setDuration(250);
@@ -45,7 +45,7 @@ QRectF OverlayScrollBar::knobRect() const
     const double track = height() - 2 * inset;
     const double length = qBound(minKnob, track * pageStep() / (span + pageStep()), track);
     const double top = inset + (track - length) * (value() - minimum()) / span;
-    const double w = hovered || grab ? 8.0 : 6.0;
+    const double w = hovered || dragOffset ? 8.0 : 6.0;
     return {width() - inset - w, top, w, length};
 }
 
@@ -68,7 +68,7 @@ void OverlayScrollBar::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing, true);
     QPainterPath knob;
     knob.addRoundedRect(k, k.width() / 2, k.width() / 2);
-    p.fillPath(knob, faded(Glass::primary().on(this), (hovered || grab ? 0.5 : 0.35) * alpha));
+    p.fillPath(knob, faded(Glass::primary().on(this), (hovered || dragOffset ? 0.5 : 0.35) * alpha));
 }
 
 void OverlayScrollBar::wake()
@@ -103,7 +103,7 @@ void OverlayScrollBar::mousePressEvent(QMouseEvent *event)
         return QAbstractSlider::mousePressEvent(event);
     const double y = event->position().y();
     if (y >= k.top() && y <= k.bottom()) {
-        grab = y - k.top();
+        dragOffset = y - k.top();
         setSliderDown(true);
     } else {
         triggerAction(y < k.top() ? SliderPageStepSub : SliderPageStepAdd);
@@ -114,8 +114,8 @@ void OverlayScrollBar::mousePressEvent(QMouseEvent *event)
 
 void OverlayScrollBar::mouseMoveEvent(QMouseEvent *event)
 {
-    if (grab) {
-        setSliderPosition(valueAt(event->position().y() - *grab));
+    if (dragOffset) {
+        setSliderPosition(valueAt(event->position().y() - *dragOffset));
         event->accept();
         return;
     }
@@ -124,8 +124,8 @@ void OverlayScrollBar::mouseMoveEvent(QMouseEvent *event)
 
 void OverlayScrollBar::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (grab) {
-        grab.reset();
+    if (dragOffset) {
+        dragOffset.reset();
         setSliderDown(false);
         idle.start();
         update();

@@ -40,7 +40,7 @@ private:
 
     double alpha = 0.0;
     bool hovered = false;
-    std::optional<double> grab;   // pointer offset inside the knob while dragging
+    std::optional<double> dragOffset;   // pointer offset inside the knob while dragging
     QTimer idle;
     QVariantAnimation fade;
 };
