@@ -22,9 +22,9 @@ namespace vidorra {
 
 namespace {
 constexpr double radius = 12.0;
-constexpr double stackRoom = 12.0;   // above the front card, for the cards behind it
+constexpr double stackRoom = 14.0;   // above the front card, for the cards behind it
 constexpr double padding = 12.0;
-constexpr double textBlock = 104.0;  // title, detail, count, settings and totals
+constexpr double textBlock = 98.0;   // accent, title and count, detail, settings and totals
 
 QFont titleFont() { return Fonts::sans(15, Fonts::Weight::Semibold); }
 QFont detailFont() { return Fonts::sans(11); }
@@ -229,12 +229,12 @@ void PileCard::paintEvent(QPaintEvent *)
 
     // The cards behind: narrower and higher, and higher still under the pointer.
     for (int i = 2; i >= 1; --i) {
-        const double inset = 9.0 * i;
-        const double up = (4.0 + 2.0 * raised) * i;
-        const QRectF back = front.adjusted(inset, -up, -inset, -front.height() + 40);
+        const double inset = 10.0 * i;
+        const double up = (5.0 + 2.0 * raised) * i;
+        const QRectF back = front.adjusted(inset, -up, -inset, -front.height() + 48);
         QPainterPath path;
         path.addRoundedRect(back, radius, radius);
-        p.fillPath(path, blend(fill, Glass::placeholder().in(scheme), 0.25 * i));
+        p.fillPath(path, blend(fill, Glass::placeholder().in(scheme), 0.35 + 0.2 * i));
         p.setPen(QPen(edge, 1.0));
         p.drawPath(path);
     }

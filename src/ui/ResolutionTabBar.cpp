@@ -25,6 +25,14 @@ ResolutionTabBar::ResolutionTabBar(QWidget *parent)
     });
 }
 
+void ResolutionTabBar::setLine(const QGradientStops &stops)
+{
+    lineStops = stops;
+    for (ResolutionTab *t : items)
+        t->setLine(stops);
+    update();
+}
+
 ResolutionTab *ResolutionTabBar::tab(const QString &name) const
 {
     for (ResolutionTab *t : items)
@@ -44,6 +52,8 @@ void ResolutionTabBar::setTabs(const QList<Entry> &tabs, const std::optional<QSt
         for (const Entry &e : tabs) {
             auto *t = new ResolutionTab(e.name, e.count, false, this);
             t->setSharedLine(true);
+            if (!lineStops.isEmpty())
+                t->setLine(lineStops);
             const QString name = e.name;
             connect(t, &QAbstractButton::clicked, this, [this, name] { Q_EMIT tabChosen(name); });
             row->insertWidget(row->count() - 1, t);
@@ -119,8 +129,7 @@ void ResolutionTabBar::paintEvent(QPaintEvent *)
         return;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, true);
-    ResolutionTab *t = chosen ? tab(*chosen) : nullptr;
-    ResolutionTab::paintLine(p, *line, t ? t->line() : ResolutionTab::defaultLine());
+    ResolutionTab::paintLine(p, *line, lineStops.isEmpty() ? ResolutionTab::defaultLine() : lineStops);
 }
 
 } // namespace vidorra

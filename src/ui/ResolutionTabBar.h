@@ -2,6 +2,7 @@
 // The strip of resolution tabs. It owns one underline that glides from the previously
 // selected tab to the newly selected one instead of appearing anew.
 
+#include <QGradientStops>
 #include <QList>
 #include <QVariantAnimation>
 #include <QWidget>
@@ -29,6 +30,9 @@ public:
     void setCurrent(const std::optional<QString> &current);
     std::optional<QString> current() const { return chosen; }
 
+    // Colours of the underline, left to right.
+    void setLine(const QGradientStops &stops);
+
     QList<ResolutionTab *> tabs() const { return items; }
     ResolutionTab *tab(const QString &name) const;
 
@@ -54,6 +58,7 @@ private:
     QList<ResolutionTab *> items;
     std::optional<QString> chosen;
     std::optional<QRectF> line;
+    QGradientStops lineStops;
     QVariantAnimation slide;
 };
 
