@@ -9,9 +9,11 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace vidorra {
@@ -38,16 +40,58 @@ QString appVersion()
 
 namespace {
 
-// The installed icon of the application, else the one the window carries, else the
-// style's generic information icon.
-QIcon applicationIcon()
+// The application's icon drawn in place, for runs from the build folder where the
+// installed icon is not found: a dark tile with three stacked cards, the front one
+// orange with a play mark. Coordinates are on a 128-unit grid.
+QPixmap drawnIcon(int size, qreal ratio)
+{
+    QPixmap pixmap(QSize(size, size) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 128.0, size / 128.0);
+    p.setPen(Qt::NoPen);
+
+    QLinearGradient tile(0, 8, 0, 120);
+    tile.setColorAt(0, QColor(0x2b, 0x2f, 0x3a));
+    tile.setColorAt(1, QColor(0x15, 0x17, 0x1d));
+    p.setBrush(tile);
+    p.drawRoundedRect(QRectF(8, 8, 112, 112), 26, 26);
+
+    auto card = [&p](QRectF r, qreal angle, QPointF pivot, const QBrush &brush) {
+        p.save();
+        p.translate(pivot);
+        p.rotate(angle);
+        p.translate(-pivot);
+        p.setBrush(brush);
+        p.drawRoundedRect(r, 7, 7);
+        p.restore();
+    };
+    card(QRectF(30, 28, 60, 42), -10, QPointF(60, 49), QColor(0x5b, 0x62, 0x75));
+    card(QRectF(36, 36, 60, 42), -4, QPointF(66, 57), QColor(0x8a, 0x93, 0xa8));
+    QLinearGradient front(40, 46, 100, 88);
+    front.setColorAt(0, QColor(0xff, 0x9d, 0x4d));
+    front.setColorAt(1, QColor(0xe8, 0x48, 0x3f));
+    card(QRectF(40, 46, 60, 42), 0, QPointF(), front);
+
+    p.setBrush(Qt::white);
+    p.drawPolygon(QPolygonF({QPointF(63, 56), QPointF(63, 78), QPointF(81, 67)}));
+    p.setBrush(QColor(0xff, 0x9d, 0x4d));
+    p.drawRoundedRect(QRectF(40, 96, 48, 6), 3, 3);
+    return pixmap;
+}
+
+// The installed icon of the application, else the one the window carries, else our
+// own drawing of it.
+QPixmap applicationIcon(int size, qreal ratio)
 {
     QIcon icon = QIcon::fromTheme(QStringLiteral("app.vidorra.Vidorra"));
-    if (icon.isNull())
-        icon = QApplication::windowIcon();
     if (icon.isNull() || icon.availableSizes().isEmpty())
-        icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation);
-    return icon;
+        icon = QApplication::windowIcon();
+    if (!icon.isNull() && !icon.availableSizes().isEmpty())
+        return icon.pixmap(QSize(size, size), ratio);
+    return drawnIcon(size, ratio);
 }
 
 } // namespace
@@ -74,7 +118,7 @@ QDialog *showAboutPanel(QWidget *parent)
 
         auto *icon = new QLabel(dialog);
         icon->setObjectName(QStringLiteral("aboutIcon"));
-        icon->setPixmap(applicationIcon().pixmap(64, 64));
+        icon->setPixmap(applicationIcon(64, dialog->devicePixelRatioF()));
         icon->setAlignment(Qt::AlignHCenter);
         layout->addWidget(icon);
         layout->addSpacing(6);

@@ -1,6 +1,7 @@
 #include "RenameSheet.h"
 
 #include "Fonts.h"
+#include "OverlayScrollBar.h"
 #include "Palette.h"
 #include "SettingsPanelControls.h"
 #include "model/Model.h"
@@ -244,6 +245,7 @@ RenameSheet::RenameSheet(const QList<Planned> &clips, RenameAction action, QWidg
     QPalette clear = list->palette();
     clear.setColor(QPalette::Base, Qt::transparent);
     list->setPalette(clear);
+    OverlayScroller::install(list);
     panelLayout->addWidget(list);
     layout->addWidget(panel, 1);
 
