@@ -7,6 +7,8 @@
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QThread>
+#include <QWidget>
 
 namespace vidorra {
 
@@ -57,6 +59,15 @@ void apply(Scheme scheme)
     const bool changed = scheme != shown;
     shown = scheme;
     app->setPalette(appPalette(scheme));
+    // Qt tells existing widgets only from inside its event loop; before it runs (the launch,
+    // the tools that render the window) they would keep the old colours.
+    if (QThread::currentThread()->loopLevel() == 0) {
+        const QWidgetList widgets = QApplication::allWidgets();
+        for (QWidget *w : widgets) {
+            QEvent change(QEvent::ApplicationPaletteChange);
+            QCoreApplication::sendEvent(w, &change);
+        }
+    }
     if (changed)
         Q_EMIT AppearanceNotifier::instance()->schemeChanged(scheme);
 }

@@ -1,0 +1,593 @@
+// The real window driven headless with mouse and keyboard over folders of fixture clips:
+// dropping, the intro, tabs, piles, selection, sorting, undo, trash, shortcuts, the grid's
+// columns, the message bar and the appearance.
+
+#include "helpers/WindowTestHelpers.h"
+
+#include "ActionRow.h"
+#include "Appearance.h"
+#include "CardGrid.h"
+#include "ClipCard.h"
+#include "DropTarget.h"
+#include "EmptyState.h"
+#include "HoverTip.h"
+#include "IconTool.h"
+#include "IntroMosaic.h"
+#include "MainWindow.h"
+#include "MessageBar.h"
+#include "OrganizeButton.h"
+#include "PileCard.h"
+#include "PileHeader.h"
+#include "PileList.h"
+#include "ResolutionTab.h"
+#include "ResolutionTabBar.h"
+#include "Shortcuts.h"
+#include "SortButton.h"
+#include "StatusLine.h"
+#include "TitleRow.h"
+#include "WindowState.h"
+#include "model/Model.h"
+#include "model/Preferences.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using namespace vidorra;
+using namespace vidorra::windowtest;
+
+namespace {
+
+// Fires only when the test says so.
+class ManualClearTimer : public ClearTimer {
+public:
+    void start(int ms, std::function<void()> done) override
+    {
+        interval = ms;
+        pending = std::move(done);
+        ++starts;
+    }
+    void cancel() override { pending = nullptr; }
+    void fire()
+    {
+        if (auto run = std::exchange(pending, nullptr))
+            run();
+    }
+    int interval = 0;
+    int starts = 0;
+    std::function<void()> pending;
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetSettings();
+        folder = freshFolder();
+        model = std::make_unique<Model>();
+        window = std::make_unique<MainWindow>(model.get());
+        window->resize(1200, 800);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void TearDown() override
+    {
+        window.reset();
+        model.reset();
+    }
+
+    void drop(const QList<QUrl> &urls)
+    {
+        QMimeData mime;
+        mime.setUrls(urls);
+        const QPoint at(600, 400);
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        EXPECT_TRUE(model->dropTargeted());
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &dropped);
+        EXPECT_FALSE(model->dropTargeted());
+    }
+    bool scanEnded()
+    {
+        return waitUntil([this] { return model->result() && !model->scanning(); });
+    }
+    // Drops the folder, waits for the scan and leaves the intro with "Organize".
+    void loadOrganized()
+    {
+        drop({QUrl::fromLocalFile(folder)});
+        ASSERT_TRUE(scanEnded());
+        if (window->introShown())
+            click(window->introMosaic()->organizeButton());
+        ASSERT_FALSE(window->introShown());
+    }
+    static void click(QWidget *w, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        ASSERT_TRUE(w && w->isVisible());
+        QTest::mouseClick(w, Qt::LeftButton, mods, w->rect().center());
+    }
+    void openPile(const QString &pileFolder)
+    {
+        PileCard *pile = window->pileList()->card(pileFolder);
+        ASSERT_NE(pile, nullptr);
+        window->pileList()->ensureWidgetVisible(pile);
+        click(pile);
+        ASSERT_EQ(model->openFolder(), pileFolder);
+        ASSERT_TRUE(waitUntil([this] { return !window->cardGrid()->boundCards().isEmpty(); }));
+    }
+    ClipCard *card(int index) { return window->cardGrid()->ensureVisible(index); }
+    QList<Planned> pile() { return openItems(*model).value_or(QList<Planned>{}); }
+    QSet<QUuid> idsOf(const QList<int> &positions)
+    {
+        QSet<QUuid> out;
+        const QList<Planned> items = pile();
+        for (int i : positions)
+            out.insert(items[i].id);
+        return out;
+    }
+    bool actionDone(QSignalSpy &spy)
+    {
+        return waitUntil([&] { return spy.count() > 0 && !model->busy() && !model->scanning(); });
+    }
+    // Answers the next modal question with the button of that text; records its title.
+    void answerNextQuestion(const QString &button, QString *title = nullptr)
+    {
+        auto *poll = new QTimer(qApp);
+        poll->setInterval(10);
+        QObject::connect(poll, &QTimer::timeout, [poll, button, title] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            if (title)
+                *title = box->text();
+            for (QAbstractButton *b : box->buttons()) {
+                if (b->text() == button) {
+                    b->click();
+                    return;
+                }
+            }
+            box->reject();
+        });
+        poll->start();
+    }
+
+    QString folder;
+    std::unique_ptr<Model> model;
+    std::unique_ptr<MainWindow> window;
+};
+
+ClipKind fullHD()
+{
+    ClipKind k;
+    k.width = 1920;
+    k.height = 1080;
+    k.captureFPS = k.playbackFPS = 60;
+    return k;
+}
+
+ClipKind dlog2()
+{
+    ClipKind k;
+    k.gamma = QStringLiteral("D-Log 2");
+    k.colorCode = 22;
+    return k;
+}
+
+} // namespace
+
+TEST_F(WindowTest, DroppingAFolderShowsTheIntroThenTabsAndPiles)
+{
+    writeClips(folder, 5);
+    writeClips(folder, 3, fullHD(), 6);
+    writeClips(folder, 2, dlog2(), 9);
+    EXPECT_EQ(window->emptyState()->title(), QStringLiteral("No Clips"));
+
+    drop({QUrl::fromLocalFile(folder)});
+    ASSERT_TRUE(scanEnded());
+    EXPECT_EQ(model->lastURLs(), QStringList{folder});
+    // Ten clips: the intro plays every one of them.
+    ASSERT_TRUE(window->introShown());
+    EXPECT_EQ(window->introMosaic()->tiles().size(), 10);
+    EXPECT_TRUE(window->introMosaic()->progressText().isEmpty());
+
+    click(window->introMosaic()->organizeButton());
+    EXPECT_TRUE(model->organized());
+    EXPECT_FALSE(window->introShown());
+    EXPECT_TRUE(window->introMosaic()->tiles().isEmpty());
+
+    // One tab per resolution with its count; the current one marked.
+    ResolutionTabBar *bar = window->tabBar();
+    ASSERT_TRUE(bar->isVisible());
+    ASSERT_EQ(bar->tabs().size(), model->lib().tabs.size());
+    ASSERT_GE(bar->tabs().size(), 2);
+    int total = 0;
+    for (int i = 0; i < bar->tabs().size(); ++i) {
+        EXPECT_EQ(bar->tabs()[i]->name(), model->lib().tabs[i].name);
+        EXPECT_EQ(bar->tabs()[i]->count(), model->lib().tabs[i].count);
+        EXPECT_EQ(bar->tabs()[i]->isOn(), bar->tabs()[i]->name() == model->lib().current);
+        total += bar->tabs()[i]->count();
+    }
+    EXPECT_EQ(total, 10);
+
+    // The piles of the current tab, one card per section.
+    EXPECT_EQ(window->pileList()->cards().size(), model->lib().sections.size());
+    EXPECT_TRUE(window->statusLine()->mainText().startsWith(QStringLiteral("%1 clips · ").arg(model->lib().visible.size())));
+    EXPECT_EQ(window->statusLine()->sourceText(), QFileInfo(folder).fileName());
+
+    // Choosing another tab by mouse shows its piles.
+    ResolutionTab *other = nullptr;
+    for (ResolutionTab *t : bar->tabs()) {
+        if (!t->isOn())
+            other = t;
+    }
+    ASSERT_NE(other, nullptr);
+    const QString otherName = other->name();
+    click(other);
+    EXPECT_EQ(model->lib().current, otherName);
+    EXPECT_EQ(bar->current(), otherName);
+    EXPECT_EQ(window->pileList()->cards().size(), model->lib().sections.size());
+}
+
+TEST_F(WindowTest, DropsWithoutFilesAreRefusedAndTheHighlightFollowsTheDrag)
+{
+    QMimeData text;
+    text.setText(QStringLiteral("not a file"));
+    QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.get(), &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    EXPECT_FALSE(model->dropTargeted());
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(folder)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.get(), &enter);
+    EXPECT_TRUE(window->dropHighlight()->isActive());
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(window.get(), &leave);
+    EXPECT_FALSE(model->dropTargeted());
+    EXPECT_FALSE(window->dropHighlight()->isActive());
+
+    // Non-local URLs are skipped; what is left is handed over as it is.
+    QMimeData mixed;
+    mixed.setUrls({QUrl(QStringLiteral("https://example.com/a.mp4")), QUrl::fromLocalFile(folder + "/x.MP4")});
+    EXPECT_EQ(dropPaths(&mixed), QStringList{folder + "/x.MP4"});
+}
+
+TEST_F(WindowTest, SelectionByClickShiftAndCtrlInAnOpenPile)
+{
+    writeClips(folder, 7);
+    loadOrganized();
+    ASSERT_EQ(model->lib().sections.size(), 1);
+    openPile(model->lib().sections.first().folder);
+    EXPECT_EQ(pile().size(), 7);
+    EXPECT_TRUE(window->pileHeader()->isVisible());
+    EXPECT_FALSE(window->tabBar()->isVisible());
+    EXPECT_EQ(window->pileHeader()->title(), QStringLiteral("30p"));
+
+    click(card(0));
+    EXPECT_EQ(model->selection(), idsOf({0}));
+    click(card(3), Qt::ShiftModifier);
+    EXPECT_EQ(model->selection(), idsOf({0, 1, 2, 3}));
+    click(card(1), Qt::ShiftModifier);
+    EXPECT_EQ(model->selection(), idsOf({0, 1}));
+    EXPECT_EQ(window->selectionAnchor(), pile()[0].id);
+    // Ctrl-clicking a selected card deselects it and anchors there.
+    click(card(1), Qt::ControlModifier);
+    EXPECT_EQ(model->selection(), idsOf({0}));
+    EXPECT_EQ(window->selectionAnchor(), pile()[1].id);
+    click(card(5), Qt::ControlModifier);
+    EXPECT_EQ(model->selection(), idsOf({0, 5}));
+    EXPECT_TRUE(card(5)->isSelected());
+    EXPECT_FALSE(card(1)->isSelected());
+    EXPECT_TRUE(window->statusLine()->selectionText().startsWith(QStringLiteral("2 selected · ")));
+    EXPECT_TRUE(window->titleRow()->deleteTool()->isVisible());
+
+    // Back closes the pile and clears the selection.
+    click(window->pileHeader()->backButton());
+    EXPECT_FALSE(model->openFolder());
+    EXPECT_TRUE(model->selection().isEmpty());
+    EXPECT_FALSE(window->selectionAnchor());
+}
+
+TEST_F(WindowTest, SortMovesTheFilesAndUndoBringsThemBack)
+{
+    const QStringList written = writeClips(folder, 6);
+    writeClips(folder, 2, dlog2(), 7);
+    loadOrganized();
+    const QStringList before = filesBelow(folder);
+    ASSERT_EQ(before.size(), 8);
+    QMap<QString, QString> destination;   // file name -> planned folder
+    for (const Planned &p : model->result()->items)
+        destination.insert(QFileInfo(p.url).fileName(), p.folder);
+
+    SortButton *sort = window->actionRow()->sortButton();
+    ASSERT_TRUE(sort->isEnabled());
+    QSignalSpy finished(model.get(), &Model::actionFinished);
+    click(sort);
+    ASSERT_TRUE(actionDone(finished));
+    EXPECT_EQ(model->message(), QStringLiteral("Sorted"));
+    for (auto it = destination.cbegin(); it != destination.cend(); ++it)
+        EXPECT_TRUE(QFileInfo::exists(folder + u'/' + it.value() + u'/' + it.key())) << qPrintable(it.key());
+    EXPECT_FALSE(QFileInfo::exists(written.first()));
+    EXPECT_TRUE(model->organized());
+    // Everything lies in its folder now: nothing left to sort, the folder can be opened.
+    EXPECT_TRUE(waitUntil([&] { return window->actionRow()->offersOpen(); }));
+    EXPECT_FALSE(sort->isEnabled());
+    EXPECT_EQ(window->statusLine()->sortedText(), QStringLiteral("Sorted"));
+
+    IconTool *undo = window->titleRow()->undoTool();
+    ASSERT_TRUE(undo->isVisible());
+    finished.clear();
+    click(undo);
+    ASSERT_TRUE(actionDone(finished));
+    EXPECT_EQ(model->message(), QStringLiteral("Undone"));
+    EXPECT_EQ(filesBelow(folder), before);
+    EXPECT_FALSE(undo->isVisible());
+}
+
+TEST_F(WindowTest, DeletingASelectionAsksFirst)
+{
+    writeClips(folder, 6);
+    loadOrganized();
+    openPile(model->lib().sections.first().folder);
+    click(card(1));
+    click(card(2), Qt::ShiftModifier);
+    ASSERT_EQ(model->selectedItems().size(), 2);
+    const QList<Planned> chosen = model->selectedItems();
+
+    // Cancelled: nothing moves.
+    QString asked;
+    answerNextQuestion(QStringLiteral("Cancel"), &asked);
+    QTest::keyClick(window.get(), Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(asked, QStringLiteral("Delete 2 clips?"));
+    EXPECT_FALSE(model->busy());
+    for (const Planned &p : chosen)
+        EXPECT_TRUE(QFileInfo::exists(p.url));
+
+    // Confirmed with the Delete tool: both go to the trash, the rest stays.
+    QSignalSpy finished(model.get(), &Model::actionFinished);
+    answerNextQuestion(QStringLiteral("Delete"));
+    click(window->titleRow()->deleteTool());
+    ASSERT_TRUE(actionDone(finished));
+    EXPECT_EQ(model->message(), QStringLiteral("Moved to Trash"));
+    for (const Planned &p : chosen) {
+        EXPECT_FALSE(QFileInfo::exists(p.url));
+        EXPECT_TRUE(QFileInfo::exists(privateHome() + "/data/Trash/files/" + QFileInfo(p.url).fileName()));
+    }
+    EXPECT_EQ(filesBelow(folder).size(), 4);
+    EXPECT_TRUE(model->selection().isEmpty());
+    EXPECT_EQ(window->cardGrid()->items().size(), 4);
+}
+
+TEST_F(WindowTest, KeyboardShortcuts)
+{
+    writeClips(folder, 6);
+    loadOrganized();
+    // Ctrl+A with no pile open empties the selection.
+    QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_TRUE(model->selection().isEmpty());
+    // Space with no pile open does nothing.
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    EXPECT_FALSE(model->preview());
+
+    openPile(model->lib().sections.first().folder);
+    QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(model->selection(), idsOf({0, 1, 2, 3, 4, 5}));
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_TRUE(model->selection().isEmpty());
+
+    // Space opens the hovered card's clip even when others are selected.
+    click(card(1));
+    ClipCard *hovered = card(4);
+    QTest::mouseMove(hovered, QPoint(hovered->width() / 2, hovered->height() - 6));
+    ASSERT_TRUE(waitUntil([&] { return model->hoveredID() == pile()[4].id; }));
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    ASSERT_TRUE(model->preview());
+    EXPECT_EQ(model->preview()->id, pile()[4].id);
+    QTest::keyClick(window.get(), Qt::Key_Right);
+    EXPECT_EQ(model->preview()->id, pile()[5].id);
+    // At the last clip Right leaves the preview where it is.
+    QTest::keyClick(window.get(), Qt::Key_Right);
+    EXPECT_EQ(model->preview()->id, pile()[5].id);
+    QTest::keyClick(window.get(), Qt::Key_Left);
+    EXPECT_EQ(model->preview()->id, pile()[4].id);
+    // Escape first closes the preview, then clears the selection.
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(model->preview());
+    EXPECT_EQ(model->selection().size(), 1);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_TRUE(model->selection().isEmpty());
+
+    // With the pointer elsewhere Space opens the first selected clip.
+    click(card(2));
+    QTest::mouseMove(window->titleRow(), QPoint(300, 20));
+    ASSERT_TRUE(waitUntil([&] { return !model->hoveredID(); }));
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    ASSERT_TRUE(model->preview());
+    EXPECT_EQ(model->preview()->id, pile()[2].id);
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    EXPECT_FALSE(model->preview());
+    // The arrows do nothing while no preview is open.
+    EXPECT_FALSE(window->shortcuts()->left()->isEnabled());
+    // Ctrl+Backspace trashes the selection too (after asking).
+    QString asked;
+    answerNextQuestion(QStringLiteral("Cancel"), &asked);
+    QTest::keyClick(window.get(), Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(asked, QStringLiteral("Delete DJI_0003.MP4?"));
+}
+
+TEST_F(WindowTest, GridColumnsFollowTheWidth)
+{
+    writeClips(folder, 12);
+    loadOrganized();
+    openPile(model->lib().sections.first().folder);
+    CardGrid *grid = window->cardGrid();
+    ASSERT_EQ(grid->viewport()->width(), 1200);
+    EXPECT_EQ(grid->metrics().columns, 5);
+    EXPECT_NEAR(grid->metrics().cardWidth, 228.8, 1e-9);
+    EXPECT_NEAR(card(0)->width(), 228.8, 1.0);
+    EXPECT_EQ(card(1)->y(), card(0)->y());
+    EXPECT_GT(card(5)->y(), card(0)->y());
+    EXPECT_EQ(card(5)->x(), card(0)->x());
+
+    // The same grid 400 wide: one column of 384.
+    CardGrid narrow;
+    narrow.setItems(pile());
+    narrow.resize(400, 700);
+    narrow.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&narrow));
+    EXPECT_EQ(narrow.metrics().columns, 1);
+    EXPECT_DOUBLE_EQ(narrow.metrics().cardWidth, 384);
+    EXPECT_EQ(narrow.cardAt(0)->width(), 384);
+    EXPECT_EQ(narrow.cardAt(1)->x(), narrow.cardAt(0)->x());
+}
+
+TEST_F(WindowTest, OnlyVisibleCellsHoldCards)
+{
+    writeClips(folder, 60);
+    loadOrganized();
+    openPile(model->lib().sections.first().folder);
+    CardGrid *grid = window->cardGrid();
+    const int shown = int(grid->boundCards().size());
+    EXPECT_LT(shown, 60);
+    grid->ensureVisible(59);
+    EXPECT_TRUE(grid->cardAt(59));
+    EXPECT_FALSE(grid->cardAt(0));
+    EXPECT_EQ(grid->cardAt(59)->clip()->id, pile()[59].id);
+    EXPECT_LE(grid->boundCards().size(), shown + 5);
+}
+
+TEST_F(WindowTest, MessageBarClearsAfterThreeSecondsUnlessItHasALineBreak)
+{
+    auto timer = std::make_unique<ManualClearTimer>();
+    ManualClearTimer *clock = timer.get();
+    window->messageBar()->setClearTimer(std::move(timer));
+
+    model->setMessage(QStringLiteral("Sorted"));
+    EXPECT_TRUE(window->messageBar()->isVisible());
+    EXPECT_EQ(window->messageBar()->text(), QStringLiteral("Sorted"));
+    EXPECT_EQ(clock->interval, 3000);
+    clock->fire();
+    EXPECT_TRUE(model->message().isEmpty());
+    EXPECT_FALSE(window->messageBar()->isVisible());
+
+    // An older countdown never clears a newer message.
+    model->setMessage(QStringLiteral("first"));
+    auto older = clock->pending;
+    model->setMessage(QStringLiteral("second"));
+    older();
+    EXPECT_EQ(model->message(), QStringLiteral("second"));
+
+    // A list of issues stays until it is closed.
+    const int starts = clock->starts;
+    model->setMessage(QStringLiteral("Finished with 1 issue(s):\nDJI_0001.MP4: denied"));
+    EXPECT_EQ(clock->starts, starts);
+    EXPECT_FALSE(clock->pending);
+    EXPECT_TRUE(window->messageBar()->isVisible());
+    auto *close = window->messageBar()->findChild<QAbstractButton *>();
+    ASSERT_NE(close, nullptr);
+    click(close);
+    EXPECT_TRUE(model->message().isEmpty());
+    EXPECT_FALSE(window->messageBar()->isVisible());
+}
+
+TEST_F(WindowTest, IntroShowsOnlyOnceSixClipsAreReadAndNotAfterOrganize)
+{
+    writeClips(folder, 40);
+    struct Step {
+        qsizetype items;
+        bool scanning;
+        bool intro;
+    };
+    QList<Step> steps;
+    QObject::connect(model.get(), &Model::resultChanged, window.get(), [&] {
+        const auto &r = model->result();
+        steps.append({r ? r->items.size() : 0, model->scanning(), window->introShown()});
+    });
+    drop({QUrl::fromLocalFile(folder)});
+    ASSERT_TRUE(scanEnded());
+    ASSERT_FALSE(steps.isEmpty());
+    for (const Step &s : steps)
+        EXPECT_EQ(s.intro, s.items > 0 && (!s.scanning || s.items >= Model::introMinimum)) << s.items;
+    EXPECT_TRUE(window->introShown());
+
+    // Fewer than six read while scanning: the organised face (reading) stays.
+    std::optional<ScanResult> partial = model->result();
+    partial->items = partial->items.mid(0, 5);
+    model->load({folder});
+    model->setResult(partial);
+    if (model->scanning())
+        EXPECT_FALSE(window->introShown());
+    ASSERT_TRUE(scanEnded());
+    EXPECT_TRUE(window->introShown());
+
+    click(window->introMosaic()->organizeButton());
+    std::optional<ScanResult> more = model->result();
+    more->items += more->items.mid(0, 3);
+    model->setResult(more);
+    EXPECT_FALSE(window->introShown());
+}
+
+TEST_F(WindowTest, OpenRootWithoutAFolderSaysSo)
+{
+    window->openRoot();
+    EXPECT_EQ(model->message(), QStringLiteral("Folder not found"));
+}
+
+TEST_F(WindowTest, ThemeToggleStoresAndAppliesTheOtherAppearance)
+{
+    IconTool *theme = window->titleRow()->themeTool();
+    EXPECT_EQ(currentScheme(), Scheme::Light);
+    EXPECT_EQ(theme->symbol(), QStringLiteral("moon"));
+    EXPECT_EQ(theme->help(), QStringLiteral("Dark"));
+    click(theme);
+    EXPECT_EQ(Preferences::appearance(), QStringLiteral("dark"));
+    EXPECT_EQ(currentScheme(), Scheme::Dark);
+    EXPECT_EQ(schemeOf(window.get()), Scheme::Dark);
+    EXPECT_EQ(theme->symbol(), QStringLiteral("sun.max"));
+    EXPECT_EQ(theme->help(), QStringLiteral("Light"));
+    click(theme);
+    EXPECT_EQ(Preferences::appearance(), QStringLiteral("light"));
+    EXPECT_EQ(schemeOf(window.get()), Scheme::Light);
+}
+
+TEST(Appearance, ModesCompareExactlyAndOthersFollowTheDesktop)
+{
+    detail::overrideSystemScheme(Scheme::Dark);
+    applyAppearance(QStringLiteral("light"));
+    EXPECT_EQ(currentScheme(), Scheme::Light);
+    applyAppearance(QStringLiteral("Dark"));   // not "dark": follows the desktop
+    EXPECT_EQ(currentScheme(), Scheme::Dark);
+    detail::overrideSystemScheme(Scheme::Light);
+    EXPECT_EQ(currentScheme(), Scheme::Light);   // still following it
+    applyAppearance(QStringLiteral("dark"));
+    EXPECT_EQ(currentScheme(), Scheme::Dark);
+    detail::overrideSystemScheme(Scheme::Light); // no longer following
+    EXPECT_EQ(currentScheme(), Scheme::Dark);
+    applyAppearance(std::nullopt);
+    EXPECT_EQ(currentScheme(), Scheme::Light);
+    EXPECT_EQ(schemeOf(QApplication::palette()), Scheme::Light);
+    detail::overrideSystemScheme(std::nullopt);
+    applyAppearance(QStringLiteral("light"));
+}
+
+int main(int argc, char **argv)
+{
+    usePrivateHome();
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
