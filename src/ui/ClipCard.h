@@ -54,6 +54,8 @@ public:
     std::optional<double> scrubPosition() const { return scrub; }
     const std::optional<QImage> &cover() const { return picture; }
     bool hasEntered() const { return entered; }
+    // How far the entrance has come, 0 (not drawn yet) to 1 (in place).
+    double entranceProgress() const { return arrival; }
     // Where the picture stands, 16:9 across the card's width.
     QRectF pictureRect() const;
     QString timeText() const;

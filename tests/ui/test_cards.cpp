@@ -332,6 +332,7 @@ TEST(ClipCard, EntranceWaitsByPlaceInThePileUpToTheTwentyFourth)
     const Planned item = planned(dlogInfo());
     ShownCard late(item, 24);
     EXPECT_TRUE(late.card->hasEntered());
+    EXPECT_EQ(late.card->entranceProgress(), 1.0);
 
     QWidget host;
     auto *early = new ClipCard(&host);
@@ -340,10 +341,12 @@ TEST(ClipCard, EntranceWaitsByPlaceInThePileUpToTheTwentyFourth)
     QElapsedTimer clock;
     clock.start();
     host.show();
-    // Not drawn fully yet; fully there after the 150 ms delay and the 280 ms rise.
-    const QImage first = early->grab().toImage();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return early->grab().toImage() != first; }, 3000));
+    EXPECT_EQ(early->entranceProgress(), 0.0);
+    // Nothing moves during the 150 ms delay; the 280 ms rise follows.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return early->entranceProgress() > 0.0; }, 3000));
     EXPECT_GE(clock.elapsed(), 150);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return early->entranceProgress() >= 1.0; }, 3000));
+    EXPECT_GE(clock.elapsed(), 150 + 280);
 }
 
 TEST(ClipCard, PictureArrivesForAClipWithACoverAndIsGradedOnRequest)

@@ -150,7 +150,8 @@ TEST(OrganizeButton, BreathesForeverOnceShownAndDisabledIgnoresClicks)
     ASSERT_TRUE(QTest::qWaitFor([&] { return button->pulse() > 0.995; }, 4000));
     EXPECT_NEAR(button->scale(), 1.05, 0.001);
     ASSERT_TRUE(QTest::qWaitFor([&] { return button->pulse() < 0.005; }, 4000));
-    EXPECT_NEAR(button->scale(), 1.0, 0.001);
+    // Back at rest: 1.0, or 1.025 if the pointer happens to rest on it.
+    EXPECT_NEAR(button->scale(), 1.0 + 0.025 * button->hoverAmount(), 0.001);
 
     // A click outside the capsule (on its shadow) does nothing; inside it organizes.
     QSignalSpy clicks(button, &QAbstractButton::clicked);
