@@ -76,6 +76,7 @@ ClipCard::ClipCard(QWidget *parent)
     });
     connect(&entrance, &QAbstractAnimation::finished, this, [this] {
         arrival = 1.0;
+        updateIcons();
         update();
     });
 }
@@ -305,6 +306,7 @@ void ClipCard::startEntrance()
     const std::optional<int> delay = entranceDelayMs(place);
     if (!delay) {
         arrival = 1.0;
+        updateIcons();
         return;
     }
     arrival = 0.0;
@@ -359,10 +361,12 @@ void ClipCard::placeIcons()
 void ClipCard::updateIcons()
 {
     const bool takesTable = item && LUTEngine::cube(item->info);
+    // The icons are children, so the card's fade would not hide them: they wait for it.
+    const bool shown = hovered && item && arrival >= 1.0;
     colorButton->setActive(lutOn());
-    colorButton->setVisible(hovered && takesTable);
-    playButton->setVisible(hovered && item);
-    revealButton->setVisible(hovered && item);
+    colorButton->setVisible(shown && takesTable);
+    playButton->setVisible(shown);
+    revealButton->setVisible(shown);
     placeIcons();
 }
 
