@@ -12,6 +12,7 @@
 #include "ClipFixture.h"
 #include "Palette.h"
 #include "PileCard.h"
+#include "Selection.h"
 
 #include "preview/CoverLoader.h"
 #include "preview/LUTEngine.h"
@@ -239,6 +240,49 @@ TEST(ClipCard, ClicksCarryTheirModifiersAndADoubleClickAlsoPlays)
     QTest::mouseMove(shown.card, QPoint(60, 50));
     QTest::mouseRelease(shown.card, Qt::LeftButton, {}, QPoint(60, 50));
     EXPECT_EQ(clicks.size(), 0);
+}
+
+TEST(ClipCard, ClicksWithShiftAndCtrlDriveTheWindowSelection)
+{
+    // Four cards A to D in a row, wired to the selection rule as the window wires them.
+    QWidget host;
+    host.resize(4 * 210, 200);
+    QList<ClipCard *> cards;
+    QList<QUuid> ordered;
+    SelectionState state;
+    for (int i = 0; i < 4; ++i) {
+        auto *card = new ClipCard(&host);
+        const Planned item = planned(dlogInfo(), QStringLiteral("/n/%1.mp4").arg(i));
+        card->setClip(item, 30 + i);
+        card->setGeometry(i * 210, 0, 200, card->heightForWidth(200));
+        ordered << item.id;
+        cards << card;
+    }
+    auto apply = [&] {
+        for (ClipCard *c : cards)
+            c->setSelected(state.selection.contains(c->clip()->id));
+    };
+    for (ClipCard *card : cards)
+        QObject::connect(card, &ClipCard::clicked, &host, [&](const Planned &item, Qt::KeyboardModifiers mods) {
+            state = clickSelection(state, item.id, ordered, mods);
+            apply();
+        });
+    host.show();
+    auto selected = [&] {
+        QList<bool> out;
+        for (ClipCard *c : cards)
+            out << c->isSelected();
+        return out;
+    };
+
+    QTest::mouseClick(cards[0], Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseClick(cards[3], Qt::LeftButton, Qt::ShiftModifier, QPoint(50, 50));
+    EXPECT_EQ(selected(), (QList<bool>{true, true, true, true}));
+    QTest::mouseClick(cards[1], Qt::LeftButton, Qt::ShiftModifier, QPoint(50, 50));
+    EXPECT_EQ(selected(), (QList<bool>{true, true, false, false})); // the anchor stayed on A
+    QTest::mouseClick(cards[1], Qt::LeftButton, Qt::ControlModifier, QPoint(50, 50));
+    EXPECT_EQ(selected(), (QList<bool>{true, false, false, false}));
+    EXPECT_EQ(state.anchor, ordered[1]);
 }
 
 TEST(ClipCard, ContextMenuOffersToDeleteTheWholeSelection)
