@@ -1,0 +1,168 @@
+// Starts the application on a generated sample card and saves pictures of it: the intro
+// mosaic, the piles, an open pile with a card hovered and selected, and the same in the
+// dark appearance.
+//
+//   vidorra_screenshots <output folder>
+
+#include "VidorraApp.h"
+#include "ClipFixture.h"
+#include "ui/Appearance.h"
+#include "ui/CardGrid.h"
+#include "ui/ClipCard.h"
+#include "ui/IntroMosaic.h"
+#include "ui/MainWindow.h"
+#include "ui/OrganizeButton.h"
+#include "ui/PileList.h"
+#include "ui/ChaosTile.h"
+#include "model/Model.h"
+#include "model/Preferences.h"
+#include "text/Language.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+using namespace vidorra;
+
+namespace {
+
+bool waitUntil(const std::function<bool()> &done, int ms = 60000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+// Lets animations settle and pictures arrive.
+void settle(int ms) { QTest::qWait(ms); }
+
+struct Kind {
+    QString gamma;
+    qint64 colorCode, bitDepth, width, height;
+    double capture, playback;
+    int count;
+};
+
+bool writeCard(const QString &dir)
+{
+    const QList<Kind> kinds = {
+        {QStringLiteral("D-Log"), 2, 10, 3840, 2160, 30, 30, 9},
+        {QStringLiteral("D-Log2"), 22, 10, 3840, 2160, 60, 60, 5},
+        {QString(), 0, 8, 1920, 1080, 30, 30, 4},
+        {QStringLiteral("D-Log"), 2, 10, 3840, 2160, 120, 30, 4},
+        {QStringLiteral("Rec.2100 HLG"), 0, 10, 1920, 1080, 24, 24, 3},
+    };
+    int n = 0;
+    for (const Kind &k : kinds) {
+        for (int i = 0; i < k.count; ++i) {
+            fixture::ClipSpec spec;
+            spec.width = k.width;
+            spec.height = k.height;
+            spec.duration = 3.0 + (n % 4);
+            spec.fps = k.playback;
+            spec.camera->captureFPS = k.capture;
+            spec.camera->playbackFPS = k.playback;
+            spec.camera->width = k.width;
+            spec.camera->height = k.height;
+            spec.camera->bitDepth = k.bitDepth;
+            spec.camera->colorCode = k.colorCode;
+            spec.camera->iso = 100 << (n % 4);
+            spec.camera->kelvin = 3200 + 400 * (n % 9);
+            spec.keys.clear();
+            if (!k.gamma.isEmpty())
+                spec.keys = {{QStringLiteral("com.dji.camera.ColorGammaSxS"), k.gamma}};
+            spec.realVideo = true;
+            spec.videoWidth = 320;
+            spec.videoHeight = 180;
+            ++n;
+            if (!fixture::writeClip(dir + QStringLiteral("/DJI_%1.MP4").arg(n, 4, 10, QLatin1Char('0')), spec))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool save(QWidget *window, const QString &dir, const QString &name)
+{
+    window->repaint();
+    const QString path = dir + u'/' + name + QStringLiteral(".png");
+    const bool ok = window->grab().save(path);
+    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/vidorra-shots-XXXXXX"));
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Vidorra"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vidorra"));
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QDir().mkpath(out);
+    Language::apply(QStringLiteral("en"));
+
+    const QString card = home.path() + QStringLiteral("/DCIM/100MEDIA");
+    QDir().mkpath(card);
+    if (!writeCard(card)) {
+        std::fprintf(stderr, "cannot write the sample card\n");
+        return 1;
+    }
+
+    bool ok = true;
+    for (const QString mode : {QStringLiteral("light"), QStringLiteral("dark")}) {
+        Preferences::setAppearance(mode);
+        VidorraApp vidorra;
+        vidorra.launch({card});
+        MainWindow *window = vidorra.window();
+        window->resize(1200, 780);
+        Model *model = vidorra.model();
+        if (!waitUntil([&] { return model->result() && !model->scanning() && window->introShown(); })) {
+            std::fprintf(stderr, "the intro did not show\n");
+            return 1;
+        }
+        // The tiles play; give them time to show moving pictures.
+        waitUntil([&] {
+            for (ChaosTile *t : window->introMosaic()->tiles()) {
+                if (!t->cover() && !t->tile())
+                    return false;
+            }
+            return true;
+        }, 20000);
+        settle(1500);
+        ok &= save(window, out, QStringLiteral("intro-") + mode);
+
+        QTest::mouseClick(window->introMosaic()->organizeButton(), Qt::LeftButton);
+        settle(800);
+        ok &= save(window, out, QStringLiteral("piles-") + mode);
+
+        window->enter(model->lib().sections.first().folder);
+        settle(400);
+        CardGrid *grid = window->cardGrid();
+        if (ClipCard *first = grid->cardAt(0))
+            QTest::mouseClick(first, Qt::LeftButton, Qt::NoModifier, QPoint(first->width() / 2, first->height() - 8));
+        if (ClipCard *third = grid->cardAt(2))
+            QTest::mouseClick(third, Qt::LeftButton, Qt::ControlModifier, QPoint(third->width() / 2, third->height() - 8));
+        if (ClipCard *hovered = grid->cardAt(1)) {
+            QTest::mouseMove(hovered, QPoint(hovered->width() / 2, hovered->height() - 8));
+            settle(200);
+            QTest::mouseMove(hovered, QPoint(hovered->width() / 3, hovered->width() * 9 / 32));
+        }
+        settle(1500);
+        ok &= save(window, out, QStringLiteral("pile-") + mode);
+        window->close();
+    }
+    return ok ? 0 : 1;
+}
