@@ -125,8 +125,12 @@ int main(int argc, char **argv)
     for (const QString mode : {QStringLiteral("light"), QStringLiteral("dark")}) {
         Preferences::setAppearance(mode);
         VidorraApp vidorra;
+        bool launched = false;
+        QObject::connect(&vidorra, &VidorraApp::launched, [&] { launched = true; });
         vidorra.launch({card});
         MainWindow *window = vidorra.window();
+        // After the first-run sizing, so every picture has the same size.
+        waitUntil([&] { return launched; });
         window->resize(1200, 780);
         Model *model = vidorra.model();
         if (!waitUntil([&] { return model->result() && !model->scanning() && window->introShown(); })) {
