@@ -41,9 +41,30 @@ QFont kelvinFont() { return Fonts::sans(11, Fonts::Weight::Semibold); }
 QFont timeFont() { return Fonts::digits(9, Fonts::Weight::Semibold); }
 } // namespace
 
+// Lies over the picture so the time label and the ring stay on top of the scrub frames.
+class ClipCardOverlay : public QWidget {
+public:
+    explicit ClipCardOverlay(ClipCard *card) : QWidget(card), card(card)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents, true);
+        setAttribute(Qt::WA_NoSystemBackground, true);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        card->paintOverlay(p);
+    }
+
+private:
+    ClipCard *card;
+};
+
 ClipCard::ClipCard(QWidget *parent)
     : QWidget(parent)
 {
+    overlay = new ClipCardOverlay(this);
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover, true);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
@@ -273,8 +294,12 @@ void ClipCard::scrubAt(double x)
             layer->setAttribute(Qt::WA_TransparentForMouseEvents, true);
         }
         layer->setGeometry(pictureRect().toAlignedRect());
+        QPainterPath rounded;
+        rounded.addRoundedRect(QRectF(QPointF(0, 0), pictureRect().size()), radius, radius);
+        layer->setMask(QRegion(rounded.toFillPolygon().toPolygon()));
         layer->show();
-        // Icons stay above the moving picture.
+        // Time label, ring and icons stay above the moving picture.
+        overlay->raise();
         colorButton->raise();
         playButton->raise();
         revealButton->raise();
@@ -338,6 +363,7 @@ void ClipCard::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     scaled = {};
     placeIcons();
+    overlay->setGeometry(rect());
     if (layer)
         layer->setGeometry(pictureRect().toAlignedRect());
 }
@@ -479,31 +505,15 @@ void ClipCard::contextMenuEvent(QContextMenuEvent *event)
 
 // ---- painting ----
 
-void ClipCard::paintEvent(QPaintEvent *)
+void ClipCard::paintOverlay(QPainter &p)
 {
-    QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
     if (arrival < 1.0) {
         p.setOpacity(arrival);
         p.translate(0, entranceRise * (1.0 - arrival));
     }
     const Scheme scheme = schemeOf(this);
     const QRectF pic = pictureRect();
-    QPainterPath frame;
-    frame.addRoundedRect(pic, radius, radius);
-
-    // Picture, or the placeholder until it arrives.
-    const QPixmap cover = scaledCover();
-    if (cover.isNull()) {
-        p.fillPath(frame, Glass::placeholder().in(scheme));
-    } else {
-        p.save();
-        p.setClipPath(frame);
-        p.drawPixmap(pic.topLeft(), cover);
-        p.restore();
-    }
-
     // Time label in the picture's corner.
     if (item) {
         const QFont tf = timeFont();
@@ -529,6 +539,33 @@ void ClipCard::paintEvent(QPaintEvent *)
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(pic.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
     }
+}
+
+void ClipCard::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    if (arrival < 1.0) {
+        p.setOpacity(arrival);
+        p.translate(0, entranceRise * (1.0 - arrival));
+    }
+    const Scheme scheme = schemeOf(this);
+    const QRectF pic = pictureRect();
+    QPainterPath frame;
+    frame.addRoundedRect(pic, radius, radius);
+
+    // Picture, or the placeholder until it arrives.
+    const QPixmap cover = scaledCover();
+    if (cover.isNull()) {
+        p.fillPath(frame, Glass::placeholder().in(scheme));
+    } else {
+        p.save();
+        p.setClipPath(frame);
+        p.drawPixmap(pic.topLeft(), cover);
+        p.restore();
+    }
+
     if (!item)
         return;
 

@@ -17,6 +17,7 @@
 #include <optional>
 
 class QMenu;
+class QPainter;
 
 namespace vidorra {
 
@@ -102,6 +103,9 @@ private:
     void startEntrance();
     void lutChanged();
     QPixmap scaledCover();
+    // Drawn above the scrub picture: the time label and the selection ring.
+    void paintOverlay(QPainter &painter);
+    friend class ClipCardOverlay;
 
     std::optional<Planned> item;
     int place = 0;
@@ -125,6 +129,7 @@ private:
     bool skipRelease = false;
 
     PreviewLayer *layer = nullptr;
+    QWidget *overlay = nullptr;
     CardIcon *colorButton = nullptr;
     CardIcon *playButton = nullptr;
     CardIcon *revealButton = nullptr;

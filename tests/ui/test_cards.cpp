@@ -204,6 +204,7 @@ TEST(ClipCard, ScrubbingARealClipShowsTheFrameUnderThePointer)
     const QImage frame = PreviewPlayer::source()->frame().convertToFormat(QImage::Format_RGBA8888);
     EXPECT_NEAR(fixture::frameNumberOf(frame.constBits(), frame.width(), frame.height(), frame.bytesPerLine()), 90, 2);
     EXPECT_EQ(shown.card->timeText(), QStringLiteral("0:03"));
+    cardtest::shoot(&shown.host, QStringLiteral("card-scrubbing"));
 
     // Hiding the card (it scrolled away) ends the scrub too.
     shown.card->hide();
