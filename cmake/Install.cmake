@@ -40,11 +40,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
-set(CPACK_PACKAGE_DESCRIPTION "Vidorra reads the camera metadata inside each clip of a copied memory card \
-(colour profile, bit depth, resolution, frame rates), shows the clips as looping tiles, piles and \
-cards, and moves them with their companion files into folders such as D-Log/4K 30p. Everything \
-done since a folder was loaded can be undone at once; clips can be renamed from a template and \
-sent to the Trash.")
+# Lines of the long description (the package tools wrap nothing themselves).
+set(CPACK_PACKAGE_DESCRIPTION "Vidorra reads the camera metadata inside each clip of a copied memory card
+(colour profile, bit depth, resolution, frame rates), shows the clips as looping
+tiles, piles and cards, and moves them with their companion files into folders
+such as D-Log/4K 30p. Everything done since a folder was loaded can be undone at
+once; clips can be renamed from a template and sent to the Trash.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Not found by shlibdeps, as they are loaded at run time: the GStreamer elements the
 # full-size preview plays H.264 and HEVC through. Wayland sessions run it natively with
