@@ -147,11 +147,12 @@ TEST(OrganizeButton, BreathesForeverOnceShownAndDisabledIgnoresClicks)
     EXPECT_EQ(button->pulseAnimation().duration(), 2200); // 1.1 s out, 1.1 s back
 
     // At the top of a breath the capsule is at 1.05, and it comes back down.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button->pulse() > 0.995; }, 4000));
-    EXPECT_NEAR(button->scale(), 1.05, 0.001);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button->pulse() < 0.005; }, 4000));
+    // (Frames may be skipped on a busy machine, so the peaks are caught near, not at, 1 and 0.)
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button->pulse() > 0.98; }, 6000));
+    EXPECT_NEAR(button->scale(), 1.05, 0.0015);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button->pulse() < 0.02; }, 6000));
     // Back at rest: 1.0, or 1.025 if the pointer happens to rest on it.
-    EXPECT_NEAR(button->scale(), 1.0 + 0.025 * button->hoverAmount(), 0.001);
+    EXPECT_NEAR(button->scale(), 1.0 + 0.025 * button->hoverAmount(), 0.0015);
 
     // A click outside the capsule (on its shadow) does nothing; inside it organizes.
     QSignalSpy clicks(button, &QAbstractButton::clicked);
