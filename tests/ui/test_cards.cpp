@@ -478,8 +478,10 @@ TEST(ChaosTile, PlaysWhileShownAndFallsBackToItsStillWhenSixteenPlay)
     EXPECT_EQ(TilePlayer::active(), before); // destroying the tile gives its slot back
 
     std::vector<std::unique_ptr<TilePlayer>> others;
-    while (TilePlayer::active() < TilePlayer::limit)
+    while (TilePlayer::active() < TilePlayer::limit) {
         others.push_back(TilePlayer::create(item.url, item.info.duration));
+        ASSERT_NE(others.back(), nullptr);
+    }
     QWidget host;
     auto *tile = new ChaosTile(&host);
     tile->setClip(item);
