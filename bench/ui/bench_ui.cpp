@@ -11,6 +11,7 @@
 #include "MainWindow.h"
 #include "WindowState.h"
 #include "model/Model.h"
+#include "CoverLoader.h"
 #include "text/Language.h"
 #include "Appearance.h"
 
@@ -169,5 +170,7 @@ int main(int argc, char **argv)
     std::printf("longest paint / 16 ms: %.2f (target below 1)\n", s.longest / 16.0);
     std::printf("longest step+paint / 16 ms: %.2f\n", fr.longest / 16.0);
     std::printf("median / floor median: %.2f\n", f.median > 0 ? s.median / f.median : 0.0);
+    // Picture decodes still running must not outlive the application (image plugins).
+    waitUntil([] { return CoverLoader::gate().free() == 4 && CoverLoader::gate().waiting() == 0; });
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "ui/MainWindow.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
+#include "CoverLoader.h"
 #include "text/Language.h"
 
 #include <QAction>
@@ -249,5 +250,8 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Vidorra"));
     Language::apply(QStringLiteral("en"));
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int failed = RUN_ALL_TESTS();
+    // Picture decodes still running must not outlive the application (image plugins).
+    waitUntil([] { return CoverLoader::gate().free() == 4 && CoverLoader::gate().waiting() == 0; });
+    return failed;
 }

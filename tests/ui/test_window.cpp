@@ -28,6 +28,7 @@
 #include "WindowState.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
+#include "CoverLoader.h"
 
 #include <QAction>
 #include <QApplication>
@@ -84,6 +85,8 @@ protected:
     {
         window.reset();
         model.reset();
+        // Picture decodes still running must not outlive the application (image plugins).
+        EXPECT_TRUE(waitUntil([] { return CoverLoader::gate().free() == 4 && CoverLoader::gate().waiting() == 0; }));
     }
 
     void drop(const QList<QUrl> &urls)

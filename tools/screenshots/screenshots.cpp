@@ -15,6 +15,7 @@
 #include "ui/PileList.h"
 #include "ui/ChaosTile.h"
 #include "model/Model.h"
+#include "CoverLoader.h"
 #include "model/Preferences.h"
 #include "text/Language.h"
 
@@ -168,5 +169,7 @@ int main(int argc, char **argv)
         ok &= save(window, out, QStringLiteral("pile-") + mode);
         window->close();
     }
+    // Picture decodes still running must not outlive the application (image plugins).
+    waitUntil([] { return CoverLoader::gate().free() == 4 && CoverLoader::gate().waiting() == 0; });
     return ok ? 0 : 1;
 }
