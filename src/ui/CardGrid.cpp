@@ -29,10 +29,13 @@ void CardGrid::setItems(const QList<Planned> &items)
 {
     const bool samePile = !clips.isEmpty() && !items.isEmpty() && clips.first().folder == items.first().folder;
     clips = items;
-    // Every card is rebound below; a card keeps its state when it gets the same clip.
     if (!samePile)
         verticalScrollBar()->setValue(0);
     relayout();
+    // Records may have changed under the same id (a rename); a card keeps its state when it
+    // gets the same clip again.
+    for (auto it = bound.cbegin(); it != bound.cend(); ++it)
+        bind(it.value(), it.key());
 }
 
 void CardGrid::setSelection(const QSet<QUuid> &selection)
@@ -159,8 +162,10 @@ void CardGrid::relayout()
         if (!card) {
             card = takeCard();
             bound.insert(i, card);
+            bind(card, i);
+        } else if (card->order() != i) {
+            bind(card, i);   // same clip, new place in the pile
         }
-        bind(card, i);
         card->setGeometry(cellRect(i));
         if (!card->isVisible())
             card->show();
