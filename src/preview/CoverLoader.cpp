@@ -40,6 +40,14 @@ QThreadPool &pool()
         auto *p = new QThreadPool;
         p->setMaxThreadCount(4);
         p->setExpiryTimeout(10000);
+        // A decode still running while the application object goes away would use the
+        // torn-down image plugins: let the loads in hand finish first, drop the queued ones.
+        if (QCoreApplication *app = QCoreApplication::instance()) {
+            QObject::connect(app, &QCoreApplication::aboutToQuit, [p] {
+                p->clear();
+                p->waitForDone(10000);
+            });
+        }
         return p;
     }();
     return *instance;
