@@ -311,7 +311,7 @@ Built build(const ClipSpec &spec, qint64 hole)
     // Media data: the video samples, then the metadata samples.
     std::shared_ptr<const EncodedVideo> encoded;
     if (spec.videoTrack && spec.realVideo && frames > 0)
-        encoded = encodeVideo(int(vw), int(vh), spec.fps, frames, spec.mpeg4Video);
+        encoded = encodeVideo(int(vw), int(vh), spec.fps, frames, spec.mpeg4Video, spec.scene, spec.sceneFlat);
 
     QByteArray media;
     Samples video;

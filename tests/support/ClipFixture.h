@@ -84,6 +84,10 @@ struct ClipSpec {
     bool realVideo = false;
     int videoWidth = 0, videoHeight = 0; // encoded size; 0 means width/height (odd sizes round up)
     bool mpeg4Video = false;        // MPEG-4 Part 2 ("mp4v") instead of H.264
+    // A moving landscape numbered `scene` instead of the frame-number pattern (sample
+    // cards for people); `sceneFlat` gives it the pale look of log footage.
+    int scene = -1;
+    bool sceneFlat = false;
 };
 
 // The whole file in memory (sparseMdatBytes is ignored here).

@@ -13,6 +13,7 @@ extern "C" {
 
 #include <QString>
 #include <cmath>
+#include <vector>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -92,6 +93,69 @@ void fillFrame(AVFrame *f, int index)
             memset(f->data[plane] + y * f->linesize[plane], 128, size_t((w + 1) / 2));
 }
 
+// A landscape for people to look at: a sky whose colour depends on `scene`, a sun that
+// crosses it over the clip and hills that drift by. Log footage looks flat and pale.
+void fillScene(AVFrame *f, int index, int scene, bool flat, double fps)
+{
+    const int w = f->width, h = f->height;
+    const double t = index / qMax(1.0, fps);
+    const double hue = std::fmod(scene * 0.137, 1.0);
+    auto sky = [&](double v, double &r, double &g, double &b) {
+        // From a warm horizon to a deeper tone above, turned by the scene's hue.
+        const double a = 2 * M_PI * hue;
+        r = 0.55 + 0.35 * std::cos(a) * (1 - v) + 0.25 * v;
+        g = 0.50 + 0.25 * std::cos(a + 2.1) * (1 - v) + 0.2 * (1 - v);
+        b = 0.55 + 0.40 * std::cos(a + 4.2) * v + 0.3 * v;
+    };
+    const double sunX = 0.15 + 0.7 * std::fmod(t / 6.0 + scene * 0.21, 1.0);
+    const double sunY = 0.28 + 0.08 * std::sin(scene);
+    std::vector<uchar> rgb(size_t(w) * 3);
+    for (int y = 0; y < h; ++y) {
+        const double v = double(y) / h;
+        for (int x = 0; x < w; ++x) {
+            const double u = double(x) / w;
+            double r, g, b;
+            sky(1 - v, r, g, b);
+            const double dx = (u - sunX) * w / h, dy = v - sunY;
+            const double d = std::sqrt(dx * dx + dy * dy);
+            if (d < 0.07) {
+                r = 1.0; g = 0.93; b = 0.7;
+            } else {
+                const double glow = 0.25 * std::exp(-d * 6);
+                r += glow; g += glow * 0.8; b += glow * 0.4;
+            }
+            // Two ranges of hills, the nearer one moving faster.
+            const double far = 0.62 + 0.06 * std::sin(u * 7 + t * 0.3 + scene);
+            const double near = 0.74 + 0.08 * std::sin(u * 4.3 - t * 0.8 + scene * 1.7);
+            if (v > near) {
+                const double shade = 0.6 + 0.4 * (1 - (v - near) / (1 - near));
+                r = 0.16 * shade; g = (0.36 + 0.1 * std::sin(scene)) * shade; b = 0.18 * shade;
+            } else if (v > far) {
+                r = r * 0.35 + 0.08; g = g * 0.35 + 0.16; b = b * 0.35 + 0.2;
+            }
+            if (flat) {
+                // Log footage: lifted blacks, compressed highlights, little saturation.
+                const double l = 0.3 * r + 0.59 * g + 0.11 * b;
+                r = 0.3 + 0.45 * (l + 0.45 * (r - l));
+                g = 0.3 + 0.45 * (l + 0.45 * (g - l));
+                b = 0.3 + 0.45 * (l + 0.45 * (b - l));
+            }
+            rgb[size_t(x) * 3] = uchar(qBound(0.0, r, 1.0) * 255);
+            rgb[size_t(x) * 3 + 1] = uchar(qBound(0.0, g, 1.0) * 255);
+            rgb[size_t(x) * 3 + 2] = uchar(qBound(0.0, b, 1.0) * 255);
+        }
+        uchar *luma = f->data[0] + y * f->linesize[0];
+        for (int x = 0; x < w; ++x) {
+            const int R = rgb[size_t(x) * 3], G = rgb[size_t(x) * 3 + 1], B = rgb[size_t(x) * 3 + 2];
+            luma[x] = uchar(16 + ((66 * R + 129 * G + 25 * B + 128) >> 8));
+            if ((y & 1) == 0 && (x & 1) == 0) {
+                f->data[1][(y / 2) * f->linesize[1] + x / 2] = uchar(128 + ((-38 * R - 74 * G + 112 * B + 128) >> 8));
+                f->data[2][(y / 2) * f->linesize[2] + x / 2] = uchar(128 + ((112 * R - 94 * G - 18 * B + 128) >> 8));
+            }
+        }
+    }
+}
+
 // MPEG-4 Part 2 decoder configuration: an ES descriptor holding the encoder's headers.
 QByteArray esds(const QByteArray &config)
 {
@@ -140,7 +204,8 @@ QByteArray visualEntry(const char (&type)[5], int width, int height, const QByte
     return make(type, p);
 }
 
-std::shared_ptr<const EncodedVideo> encode(int width, int height, double fps, int frames, bool mpeg4)
+std::shared_ptr<const EncodedVideo> encode(int width, int height, double fps, int frames, bool mpeg4,
+                                           int scene, bool flat)
 {
     const AVCodec *codec = nullptr;
     if (!mpeg4) {
@@ -231,7 +296,10 @@ std::shared_ptr<const EncodedVideo> encode(int width, int height, double fps, in
     for (int i = 0; i < frames; ++i) {
         if (av_frame_make_writable(c.frame) < 0)
             return nullptr;
-        fillFrame(c.frame, i);
+        if (scene >= 0)
+            fillScene(c.frame, i, scene, flat, fps);
+        else
+            fillFrame(c.frame, i);
         c.frame->pts = i;
         if (avcodec_send_frame(c.ctx, c.frame) < 0)
             return nullptr;
@@ -254,20 +322,21 @@ std::shared_ptr<const EncodedVideo> encode(int width, int height, double fps, in
 
 } // namespace
 
-std::shared_ptr<const EncodedVideo> encodeVideo(int width, int height, double fps, int frames, bool mpeg4)
+std::shared_ptr<const EncodedVideo> encodeVideo(int width, int height, double fps, int frames, bool mpeg4,
+                                                int scene, bool flat)
 {
     if (width <= 0 || height <= 0 || width > 8192 || height > 8192 || !(fps > 0) || !std::isfinite(fps)
         || frames <= 0)
         return nullptr;
-    using Key = std::tuple<int, int, qint64, int, bool>;
+    using Key = std::tuple<int, int, qint64, int, bool, int, bool>;
     static std::mutex mutex;
     static std::map<Key, std::shared_ptr<const EncodedVideo>> cache;
-    const Key key{width, height, qint64(std::llround(fps * 1000)), frames, mpeg4};
+    const Key key{width, height, qint64(std::llround(fps * 1000)), frames, mpeg4, scene, flat};
     std::lock_guard lock(mutex);
     auto it = cache.find(key);
     if (it != cache.end())
         return it->second;
-    auto video = encode(width, height, fps, frames, mpeg4);
+    auto video = encode(width, height, fps, frames, mpeg4, scene, flat);
     cache.emplace(key, video);
     return video;
 }

@@ -143,6 +143,9 @@ int writeCard(const QString &folder, const Options &options, QString *error)
             const auto [w, h] = encodedSize(s);
             spec.videoWidth = w;
             spec.videoHeight = h;
+            spec.scene = i;
+            // Log and HLG footage comes out of the camera flat; the grade brings it back.
+            spec.sceneFlat = p.bitDepth == 10;
         }
         if (i % 5 == 1)
             spec.cover = fixture::sampleCoverJpeg(320, s.width >= s.height ? 180 : 568);
@@ -195,6 +198,7 @@ int writeCard(const QString &folder, const Options &options, QString *error)
             other.realVideo = true;
             other.videoWidth = k == 1 ? 216 : 384;
             other.videoHeight = k == 1 ? 384 : 216;
+            other.scene = 100 + k;
         }
         const QString name = QStringLiteral("%1/IMG_%2.MOV").arg(folder).arg(4210 + k);
         if (!fixture::writeClip(name, other))
