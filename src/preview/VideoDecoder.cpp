@@ -292,13 +292,16 @@ QImage VideoDecoder::image(QSize box, Scale scale)
     sws_setColorspaceDetails(d->sws, coefficients, fullRange, sws_getCoefficients(AVCOL_SPC_BT709), 1,
                              0, 1 << 16, 1 << 16);
 
-    QImage out(tw, th, QImage::Format_RGBA8888);
-    if (out.isNull())
+    // swscale's vector code writes whole blocks and may run past the end of a row that is
+    // not a multiple of its block width: scale into a padded picture, then cut it out.
+    QImage padded((tw + 31) & ~31, th + 2, QImage::Format_RGBA8888);
+    if (padded.isNull())
         return {};
-    uint8_t *dst[4] = {out.bits(), nullptr, nullptr, nullptr};
-    int stride[4] = {int(out.bytesPerLine()), 0, 0, 0};
+    uint8_t *dst[4] = {padded.bits(), nullptr, nullptr, nullptr};
+    int stride[4] = {int(padded.bytesPerLine()), 0, 0, 0};
     if (sws_scale(d->sws, d->frame->data, d->frame->linesize, 0, h, dst, stride) <= 0)
         return {};
+    QImage out = padded.copy(0, 0, tw, th);
     if (d->rotation)
         out = out.transformed(QTransform().rotate(d->rotation));
     return out;

@@ -5,7 +5,8 @@
 //   vidorra_screenshots <output folder>
 
 #include "VidorraApp.h"
-#include "ClipFixture.h"
+#include "SampleCard.h"
+#include "ui/RenameSheet.h"
 #include "ui/Appearance.h"
 #include "ui/CardGrid.h"
 #include "ui/ClipCard.h"
@@ -45,50 +46,14 @@ bool waitUntil(const std::function<bool()> &done, int ms = 60000)
 // Lets animations settle and pictures arrive.
 void settle(int ms) { QTest::qWait(ms); }
 
-struct Kind {
-    QString gamma;
-    qint64 colorCode, bitDepth, width, height;
-    double capture, playback;
-    int count;
-};
-
-bool writeCard(const QString &dir)
+// The whole screen, for pictures that include popups and sheets beside the window.
+bool saveScreen(const QString &dir, const QString &name)
 {
-    const QList<Kind> kinds = {
-        {QStringLiteral("D-Log"), 2, 10, 3840, 2160, 30, 30, 9},
-        {QStringLiteral("D-Log2"), 22, 10, 3840, 2160, 60, 60, 5},
-        {QString(), 0, 8, 1920, 1080, 30, 30, 4},
-        {QStringLiteral("D-Log"), 2, 10, 3840, 2160, 120, 30, 4},
-        {QStringLiteral("Rec.2100 HLG"), 0, 10, 1920, 1080, 24, 24, 3},
-    };
-    int n = 0;
-    for (const Kind &k : kinds) {
-        for (int i = 0; i < k.count; ++i) {
-            fixture::ClipSpec spec;
-            spec.width = k.width;
-            spec.height = k.height;
-            spec.duration = 3.0 + (n % 4);
-            spec.fps = k.playback;
-            spec.camera->captureFPS = k.capture;
-            spec.camera->playbackFPS = k.playback;
-            spec.camera->width = k.width;
-            spec.camera->height = k.height;
-            spec.camera->bitDepth = k.bitDepth;
-            spec.camera->colorCode = k.colorCode;
-            spec.camera->iso = 100 << (n % 4);
-            spec.camera->kelvin = 3200 + 400 * (n % 9);
-            spec.keys.clear();
-            if (!k.gamma.isEmpty())
-                spec.keys = {{QStringLiteral("com.dji.camera.ColorGammaSxS"), k.gamma}};
-            spec.realVideo = true;
-            spec.videoWidth = 320;
-            spec.videoHeight = 180;
-            ++n;
-            if (!fixture::writeClip(dir + QStringLiteral("/DJI_%1.MP4").arg(n, 4, 10, QLatin1Char('0')), spec))
-                return false;
-        }
-    }
-    return true;
+    const QString path = dir + u'/' + name + QStringLiteral(".png");
+    QScreen *screen = QGuiApplication::primaryScreen();
+    const bool ok = screen && screen->grabWindow(0).save(path);
+    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+    return ok;
 }
 
 bool save(QWidget *window, const QString &dir, const QString &name)
@@ -117,7 +82,9 @@ int main(int argc, char **argv)
 
     const QString card = home.path() + QStringLiteral("/DCIM/100MEDIA");
     QDir().mkpath(card);
-    if (!writeCard(card)) {
+    samplecard::Options options;
+    options.clips = 30;
+    if (samplecard::writeCard(card, options) < 0) {
         std::fprintf(stderr, "cannot write the sample card\n");
         return 1;
     }
@@ -167,6 +134,38 @@ int main(int argc, char **argv)
         }
         settle(1500);
         ok &= save(window, out, QStringLiteral("pile-") + mode);
+
+        // The full-size preview of the first clip of the pile.
+        model->setPreview(model->lib().ordered.first());
+        settle(1500);
+        ok &= save(window, out, QStringLiteral("preview-") + mode);
+        model->setPreview(std::nullopt);
+        settle(300);
+
+        model->setShowSettings(true);
+        settle(500);
+        ok &= saveScreen(out, QStringLiteral("settings-") + mode);
+        model->setShowSettings(false);
+        settle(300);
+
+        window->openRename();
+        settle(600);
+        ok &= saveScreen(out, QStringLiteral("rename-") + mode);
+        if (RenameSheet *sheet = window->renameSheet())
+            sheet->reject();
+        settle(300);
+
+        if (mode == QLatin1String("light")) {
+            model->setLanguage(QStringLiteral("es"));
+            settle(500);
+            ok &= save(window, out, QStringLiteral("pile-es"));
+            model->setShowSettings(true);
+            settle(500);
+            ok &= saveScreen(out, QStringLiteral("settings-es"));
+            model->setShowSettings(false);
+            model->setLanguage(QStringLiteral("en"));
+            settle(300);
+        }
         window->close();
     }
     // Picture decodes still running must not outlive the application (image plugins).
