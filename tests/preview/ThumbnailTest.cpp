@@ -4,6 +4,7 @@
 #include "CoverGate.h"
 #include "CoverLoader.h"
 #include "FrameGrab.h"
+#include "VideoDecoder.h"
 #include "LUTEngine.h"
 
 #include <ClipFixture.h>
@@ -196,6 +197,27 @@ TEST_F(Thumbnails, FrameFitsInsideTheBoxUprightAndKeepsItsAspect)
     EXPECT_EQ(turned->size(), QSize(180, 320));
     // Turning it back the other way gives the pattern as it was drawn.
     EXPECT_EQ(numberOf(turned->transformed(QTransform().rotate(-90))), 0);
+}
+
+// The sample card's portrait and small clips crashed the window: swscale wrote past the
+// end of rows whose width is not a multiple of its block size. The sanitizer build
+// catches any write outside the picture.
+TEST_F(Thumbnails, EveryBoxWidthScalesInsideThePicture)
+{
+    fixture::ClipSpec portrait = video(1.0);
+    portrait.videoWidth = 216;
+    portrait.videoHeight = 384;
+    VideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(clip(QStringLiteral("portrait.mp4"), portrait)));
+    ASSERT_TRUE(decoder.next());
+    for (int width = 1; width <= 97; width += 3) {
+        for (VideoDecoder::Scale scale : {VideoDecoder::Scale::Fit, VideoDecoder::Scale::Fill}) {
+            const QImage image = decoder.image(QSize(width, width * 9 / 16 + 1), scale);
+            ASSERT_FALSE(image.isNull()) << width;
+            EXPECT_LE(image.width(), 216);
+            EXPECT_GE(image.width(), 1);
+        }
+    }
 }
 
 TEST_F(Thumbnails, EmbeddedCoverComesFirstAndIsGraded)
