@@ -62,7 +62,7 @@ QList<fixture::ClipSpec> specs()
     first.commonSampleSize = false;
     fixture::ClipSpec longer;
     longer.duration = 20;
-    longer.mdatSize64 = true;
+    longer.mediaDataSize64 = true;
     return {plain, slow, first, longer};
 }
 

@@ -35,9 +35,9 @@ QList<ClipSpec> clips()
     first.keysWithVersionFlags = false;
     first.coverMetaWithVersionFlags = false;
     ClipSpec wide = base;
-    wide.mdatSize64 = true;
+    wide.mediaDataSize64 = true;
     wide.tkhdVersion = 1;
-    wide.mdhdVersion = 1;
+    wide.mediaHeaderVersion = 1;
     wide.extraKeyItems = {{0, QStringLiteral("x")}, {9, QStringLiteral("y")}};
     wide.secondCamera = fixture::CameraSample{};
     ClipSpec bare = base;

@@ -48,7 +48,7 @@ TEST(MetadataReadBasic, VideoTrackOfBothHeaderVersions)
         spec.fps = 25;
         spec.duration = 4.0;
         spec.tkhdVersion = version;
-        spec.mdhdVersion = version;
+        spec.mediaHeaderVersion = version;
         const ClipInfo info = basicOf(spec);
         EXPECT_FALSE(info.recognized);
         EXPECT_EQ(info.width, 1920) << version;
@@ -70,14 +70,14 @@ TEST(MetadataReadBasic, ZeroRecordWhenThereIsNothingToRead)
     EXPECT_EQ(readBasic(QStringLiteral("/nonexistent/clip.mp4")), zeroRecord());
 
     ClipSpec swallowed;
-    swallowed.mdatSizeZero = true;
+    swallowed.mediaDataSizeZero = true;
     EXPECT_EQ(basicOf(swallowed), zeroRecord()) << "a size-0 mdat runs over the moov";
 }
 
 TEST(MetadataReadBasic, MoovLayouts)
 {
     ClipSpec spec;
-    spec.mdatSize64 = true;
+    spec.mediaDataSize64 = true;
     EXPECT_EQ(basicOf(spec).width, 3840);
     spec = ClipSpec{};
     spec.moovFirst = true;
@@ -85,7 +85,7 @@ TEST(MetadataReadBasic, MoovLayouts)
     spec.moovSizeZero = true;
     EXPECT_EQ(basicOf(spec).width, 3840) << "a size-0 moov runs to the end of the file";
     spec = ClipSpec{};
-    spec.mdatSizeZero = true;
+    spec.mediaDataSizeZero = true;
     spec.moovFirst = true;
     EXPECT_EQ(basicOf(spec).width, 3840) << "a size-0 mdat after the moov";
 }

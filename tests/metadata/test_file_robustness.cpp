@@ -34,9 +34,9 @@ QList<ClipSpec> variety()
     moovFirst.coverMetaWithVersionFlags = false;
     specs << moovFirst;
     ClipSpec wide = base;
-    wide.mdatSize64 = true;
+    wide.mediaDataSize64 = true;
     wide.tkhdVersion = 1;
-    wide.mdhdVersion = 1;
+    wide.mediaHeaderVersion = 1;
     wide.camera->kelvin = 5600;
     specs << wide;
     return specs;

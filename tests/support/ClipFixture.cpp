@@ -195,7 +195,7 @@ QByteArray djmdSampleEntry()
 
 struct Track {
     quint32 id;
-    int tkhdVersion, mdhdVersion;
+    int tkhdVersion, mediaHeaderVersion;
     quint32 timescale;
     double duration;
     int rotation;
@@ -207,7 +207,7 @@ QByteArray trak(const Track &t, const Samples &samples)
 {
     const QByteArray header = t.video ? full("vmhd", 0, 1, QByteArray(8, '\0')) : full("nmhd", 0, 0, {});
     const QByteArray minf = make("minf", header + dinf() + stbl(samples));
-    const QByteArray mdia = make("mdia", mdhd(t.mdhdVersion, t.timescale, ticks(t.duration, t.timescale))
+    const QByteArray mdia = make("mdia", mdhd(t.mediaHeaderVersion, t.timescale, ticks(t.duration, t.timescale))
                                              + (t.video ? hdlr("vide", "VideoHandler") : hdlr("meta", "DJI meta"))
                                              + minf);
     return make("trak", tkhd(t.tkhdVersion, t.id, ticks(t.duration, kMovieTimescale), t.rotation, t.width,
@@ -364,9 +364,9 @@ Built build(const ClipSpec &spec, qint64 hole)
 
     // Header of the mdat.
     const qint64 mdatPayload = media.size() + hole;
-    const bool size64 = spec.mdatSize64 || mdatPayload + 8 > qint64(0xFFFFFFFFLL);
+    const bool size64 = spec.mediaDataSize64 || mdatPayload + 8 > qint64(0xFFFFFFFFLL);
     QByteArray mdatHeader;
-    if (spec.mdatSizeZero) {
+    if (spec.mediaDataSizeZero) {
         be32(mdatHeader, 0);
         mdatHeader.append("mdat", 4);
     } else if (size64) {
@@ -384,7 +384,7 @@ Built build(const ClipSpec &spec, qint64 hole)
         if (spec.videoTrack) {
             Samples v = video;
             v.chunkOffset = quint64(mediaStart);
-            body += trak({1, spec.tkhdVersion, spec.mdhdVersion, spec.timescale, spec.duration, spec.rotation,
+            body += trak({1, spec.tkhdVersion, spec.mediaHeaderVersion, spec.timescale, spec.duration, spec.rotation,
                           spec.width, spec.height, true},
                          v);
         }
@@ -394,7 +394,7 @@ Built build(const ClipSpec &spec, qint64 hole)
                 continue;
             Samples s = *m;
             s.chunkOffset += quint64(mediaStart);
-            body += trak({id++, 0, spec.mdhdVersion, spec.timescale, spec.duration, 0, 0, 0, false}, s);
+            body += trak({id++, 0, spec.mediaHeaderVersion, spec.timescale, spec.duration, 0, 0, 0, false}, s);
         }
         body += keyList(spec);
         body += coverBox(spec);

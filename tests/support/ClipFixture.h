@@ -46,7 +46,7 @@ struct ClipSpec {
     double duration = 2.0;          // seconds
     double fps = 30.0;              // stts gives duration * fps samples
     int tkhdVersion = 0;            // 0 or 1
-    int mdhdVersion = 0;            // 0 or 1
+    int mediaHeaderVersion = 0;            // 0 or 1
     quint32 timescale = 30000;
     int rotation = 0;               // 0, 90, 180, 270 in the tkhd matrix
 
@@ -72,8 +72,8 @@ struct ClipSpec {
 
     // Layout of the file.
     bool moovFirst = false;         // moov before mdat
-    bool mdatSize64 = false;        // mdat with a 64-bit size header
-    bool mdatSizeZero = false;      // mdat with size 0 (runs to end of file; swallows a moov after it)
+    bool mediaDataSize64 = false;        // mdat with a 64-bit size header
+    bool mediaDataSizeZero = false;      // mdat with size 0 (runs to end of file; swallows a moov after it)
     bool moovSizeZero = false;      // moov with size 0 (with moovFirst it swallows the mdat)
     // Extra media bytes at the end of the mdat, left as a hole (written by writeClip only).
     // An mdat that no longer fits 32 bits gets a 64-bit size header.
