@@ -4,6 +4,7 @@
 #include "Appearance.h"
 #include "CardGrid.h"
 #include "CardReveal.h"
+#include "FadeIn.h"
 #include "DropTarget.h"
 #include "EmptyState.h"
 #include "HoverTip.h"
@@ -181,15 +182,24 @@ void MainWindow::wireModel()
 
 bool MainWindow::introShown() const { return faces->currentWidget() == intro; }
 
+// Switches a stack to `page`, easing it in when it replaces another page.
+static void showPage(QStackedWidget *stack, QWidget *page, int ms, QEasingCurve::Type curve)
+{
+    if (stack->currentWidget() == page)
+        return;
+    stack->setCurrentWidget(page);
+    fadeIn(page, ms, curve);
+}
+
 void MainWindow::refreshFace()
 {
     const bool showing = showIntro(*m);
     if (showing) {
         intro->setClips(m->result()->items);
         intro->setProgress(m->scanning(), m->scanDone(), m->scanTotal());
-        faces->setCurrentWidget(intro);
+        showPage(faces, intro, 450, QEasingCurve::InOutCubic);
     } else {
-        faces->setCurrentWidget(organised);
+        showPage(faces, organised, 450, QEasingCurve::InOutCubic);
         // The tiles stop playing as soon as the mosaic is left.
         intro->setClips({});
     }
@@ -223,12 +233,12 @@ void MainWindow::refreshContent()
         grid->setGlobalLUT(m->lutEnabled());
         grid->setSelection(m->selection());
         grid->setItems(*pile);
-        content->setCurrentWidget(grid);
+        showPage(content, grid, 180, QEasingCurve::OutCubic);
         return;
     }
     grid->setItems({});
     piles->setGroups(m->lib().groups, m->lutEnabled());
-    content->setCurrentWidget(piles);
+    showPage(content, piles, 180, QEasingCurve::OutCubic);
 }
 
 void MainWindow::refreshSelection()
