@@ -1,5 +1,6 @@
 #include "EmptyState.h"
 
+#include "FadeIn.h"
 #include "Fonts.h"
 #include "Icons.h"
 #include "Palette.h"
@@ -33,10 +34,15 @@ QString EmptyState::hint() const { return reading() ? QString() : L("Drag a fold
 void EmptyState::refresh()
 {
     // The spinner only turns while it can be seen and work runs.
-    if (reading())
+    const bool now = reading();
+    if (now)
         spin->start();
     else
         spin->stop();
+    // "Reading…" and "No Clips" ease into each other when work starts or ends.
+    if (now != wasReading)
+        fadeIn(this, 200, QEasingCurve::OutCubic);
+    wasReading = now;
     update();
 }
 

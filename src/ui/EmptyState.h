@@ -26,6 +26,7 @@ private:
 
     Model *model;
     QTimer *spin;
+    bool wasReading = false;
     int phase = 0;
 };
 
