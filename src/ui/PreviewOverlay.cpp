@@ -1,5 +1,6 @@
 #include "PreviewOverlay.h"
 
+#include "FadeIn.h"
 #include "Fonts.h"
 #include "model/Model.h"
 #include "preview/LUTEngine.h"
@@ -57,11 +58,14 @@ void PreviewOverlay::open(const Planned &item, bool on, const QList<Planned> &li
 {
     pile = list;
     colorOn = on;
+    const bool appearing = !isVisible();
     start(item);
     if (parentWidget())
         setGeometry(parentWidget()->rect());
     show();
     raise();
+    if (appearing)
+        fadeIn(this, 180, QEasingCurve::OutCubic);
     setFocus(Qt::OtherFocusReason);
 }
 
