@@ -6,7 +6,7 @@
 #include "PositionedReader.h"
 #include "Printers.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -30,12 +30,7 @@ std::optional<QByteArray> coverOf(const ClipSpec &spec)
     return readCoverData(reader);
 }
 
-ClipInfo zeroRecord()
-{
-    ClipInfo info;
-    info.recognized = false;
-    return info;
-}
+const ClipInfo kZeroRecord{.recognized = false};
 
 } // namespace
 
@@ -47,17 +42,33 @@ TEST(MetadataReadBasic, VideoTrackOfBothHeaderVersions)
         spec.height = 1080;
         spec.fps = 25;
         spec.duration = 4.0;
-        spec.tkhdVersion = version;
-        spec.mediaHeaderVersion = version;
-        const ClipInfo info = basicOf(spec);
-        EXPECT_FALSE(info.recognized);
-        EXPECT_EQ(info.width, 1920) << version;
-        EXPECT_EQ(info.height, 1080) << version;
-        EXPECT_DOUBLE_EQ(info.duration, 4.0) << version;
-        EXPECT_DOUBLE_EQ(info.playbackFPS, 25.0) << version;
-        EXPECT_DOUBLE_EQ(info.captureFPS, 25.0) << version;
-        EXPECT_TRUE(info.model.isEmpty() && info.gammaText.isEmpty());
-        EXPECT_EQ(info.colorCode, 0);
+        spec.tkhdVersion = spec.mediaHeaderVersion = version;
+        EXPECT_EQ(basicOf(spec), (ClipInfo{.captureFPS = 25, .playbackFPS = 25, .width = 1920, .height = 1080,
+                                           .duration = 4.0, .recognized = false}))
+            << version;
+    }
+}
+
+TEST(MetadataReadBasic, MoovLayouts)
+{
+    const struct {
+        const char *what;
+        bool size64, moovFirst, moovSizeZero, mdatSizeZero;
+        qint64 width;
+    } rows[] = {
+        {"64-bit mdat", true, false, false, false, 3840},
+        {"moov first", false, true, false, false, 3840},
+        {"size-0 moov at the end", false, true, true, false, 3840},
+        {"size-0 mdat after the moov", false, true, false, true, 3840},
+        {"size-0 mdat runs over the moov", false, false, false, true, 0},
+    };
+    for (const auto &row : rows) {
+        ClipSpec spec;
+        spec.mediaDataSize64 = row.size64;
+        spec.moovFirst = row.moovFirst;
+        spec.moovSizeZero = row.moovSizeZero;
+        spec.mediaDataSizeZero = row.mdatSizeZero;
+        EXPECT_EQ(basicOf(spec).width, row.width) << row.what;
     }
 }
 
@@ -65,64 +76,32 @@ TEST(MetadataReadBasic, ZeroRecordWhenThereIsNothingToRead)
 {
     ClipSpec noVideo;
     noVideo.videoTrack = false;
-    EXPECT_EQ(basicOf(noVideo), zeroRecord()) << "only a metadata track";
-    EXPECT_EQ(basicOf(QByteArray("abc")), zeroRecord());
-    EXPECT_EQ(readBasic(QStringLiteral("/nonexistent/clip.mp4")), zeroRecord());
+    EXPECT_EQ(basicOf(noVideo), kZeroRecord) << "only a metadata track";
+    EXPECT_EQ(basicOf(QByteArray("abc")), kZeroRecord);
+    EXPECT_EQ(readBasic(QStringLiteral("/nonexistent/clip.mp4")), kZeroRecord);
 
-    ClipSpec swallowed;
-    swallowed.mediaDataSizeZero = true;
-    EXPECT_EQ(basicOf(swallowed), zeroRecord()) << "a size-0 mdat runs over the moov";
+    // A moov cut by one byte is not read partially.
+    const QByteArray cut = fixture::buildClip(ClipSpec{}).chopped(1);
+    EXPECT_EQ(basicOf(cut), kZeroRecord);
+    MemoryReader reader(cut);
+    EXPECT_FALSE(readClip(reader).has_value());
 }
 
-TEST(MetadataReadBasic, MoovLayouts)
+TEST(MetadataReadBasic, TimeToSampleClaimingMoreEntriesThanItHolds)
 {
-    ClipSpec spec;
-    spec.mediaDataSize64 = true;
-    EXPECT_EQ(basicOf(spec).width, 3840);
-    spec = ClipSpec{};
-    spec.moovFirst = true;
-    EXPECT_EQ(basicOf(spec).width, 3840);
-    spec.moovSizeZero = true;
-    EXPECT_EQ(basicOf(spec).width, 3840) << "a size-0 moov runs to the end of the file";
-    spec = ClipSpec{};
-    spec.mediaDataSizeZero = true;
-    spec.moovFirst = true;
-    EXPECT_EQ(basicOf(spec).width, 3840) << "a size-0 mdat after the moov";
-}
-
-TEST(MetadataReadBasic, TruncatedMoovIsNotReadPartially)
-{
-    const ClipSpec spec;
-    const QByteArray whole = fixture::buildClip(spec);
-    const fixture::ClipLayout layout = fixture::layoutOf(spec);
-    ASSERT_EQ(layout.moovOffset + layout.moovSize, whole.size());
-    EXPECT_EQ(basicOf(whole.left(whole.size() - 1)), zeroRecord());
-    MemoryReader cut(whole.left(whole.size() - 1));
-    EXPECT_FALSE(readClip(cut).has_value());
-}
-
-TEST(MetadataReadBasic, SampleTableEdges)
-{
-    // Hand-edit the built moov: an stts claiming more entries than it holds.
     const QByteArray whole = fixture::buildClip(ClipSpec{});
     MemoryReader reader(whole);
     const QByteArray moov = *readMoov(reader);
-    const ByteRange all{0, moov.size()};
-    const auto trak = child(moov, all, "trak");
-    ASSERT_TRUE(trak.has_value());
-    const auto tkhd = child(moov, *trak, "tkhd");
-    ASSERT_TRUE(tkhd.has_value());
-    ASSERT_EQ(tkhd->end - tkhd->start, 84);
-    const auto stts = child(moov, *child(moov, *child(moov, *child(moov, *trak, "mdia"), "minf"), "stbl"), "stts");
-    ASSERT_TRUE(stts.has_value());
-    ASSERT_EQ(stts->end - stts->start, 16) << "one entry";
+    auto at = [&](ByteRange r, const char *type) { return child(moov, r, type).value(); };
+    const ByteRange stts = at(at(at(at(at({0, moov.size()}, "trak"), "mdia"), "minf"), "stbl"), "stts");
+    ASSERT_EQ(stts.end - stts.start, 16) << "one entry";
+    const qint64 countAt = whole.size() - moov.size() + stts.start + 7;
 
-    const qint64 moovAt = whole.size() - moov.size();
     QByteArray claims = whole;
-    claims[moovAt + stts->start + 7] = char(200); // entry count 200, one present
+    claims[countAt] = char(200);
     EXPECT_DOUBLE_EQ(basicOf(claims).playbackFPS, 30.0);
     QByteArray empty = whole;
-    empty[moovAt + stts->start + 7] = 0;
+    empty[countAt] = 0;
     EXPECT_EQ(basicOf(empty).playbackFPS, 0.0);
 }
 
@@ -135,7 +114,6 @@ TEST(MetadataReadCover, StoredBytesExactly)
     EXPECT_EQ(coverOf(spec), picture);
     spec.coverMetaWithVersionFlags = false;
     EXPECT_EQ(coverOf(spec), picture) << "ilst straight after the meta header";
-
     spec.cover = QByteArray();
     EXPECT_FALSE(coverOf(spec).has_value()) << "a data box with only type and locale";
     spec.cover.reset();
@@ -160,13 +138,10 @@ TEST(MetadataLargeFile, MoovAfterSparseMdatCostsLessThanAMegabyte)
     ASSERT_GT(QFileInfo(path).size(), 8LL << 30);
 
     ClipFile file(path);
-    ASSERT_TRUE(file.isOpen());
     const auto info = readClip(file);
     ASSERT_TRUE(info.has_value());
     EXPECT_EQ(info->model, "OsmoPocket3");
     EXPECT_LT(file.bytesRead(), 1 << 20);
-    EXPECT_LE(file.readCalls(), 5) << "ftyp, mdat and moov headers, the moov, the sample";
-
     ClipFile again(path);
     EXPECT_EQ(readBasic(again).width, 3840);
     EXPECT_LT(again.bytesRead(), 1 << 20);

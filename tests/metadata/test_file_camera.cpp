@@ -4,8 +4,8 @@
 #include "CameraReader.h"
 #include "ClipFixture.h"
 #include "Labels.h"
+#include "PositionedReader.h"
 #include "Printers.h"
-#include "ReadLog.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -39,30 +39,23 @@ const QString kelvinKey = QStringLiteral("com.dji.camera.WhiteBalanceKelvin");
 
 } // namespace
 
-TEST(MetadataReadClip, FullRecordFromACameraClip)
+TEST(MetadataReadClip, FullRecordReadingOnlyHeadersTheMoovAndOneSample)
 {
     ClipSpec spec;
     spec.camera->captureFPS = 120;
     spec.camera->playbackFPS = 29.97;
     spec.camera->colorCode = 22;
     spec.keys = {{gammaKey, "D-Log2"}, {lensKey, "Wide"}, {kelvinKey, "5600"}};
-    const auto info = readSpec(spec);
+    const fixture::ClipLayout layout = fixture::layoutOf(spec);
+    MemoryReader reader(fixture::buildClip(spec));
+    const auto info = readClip(reader);
     ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(info->model, "OsmoPocket3");
-    EXPECT_EQ(info->proto, "dvtm_PP-101.proto");
-    EXPECT_EQ(info->captureFPS, 120.0);
-    EXPECT_EQ(info->playbackFPS, double(29.97f));
-    EXPECT_EQ(info->width, 3840);
-    EXPECT_EQ(info->height, 2160);
-    EXPECT_EQ(info->bitDepth, 10);
-    EXPECT_EQ(info->colorCode, 22);
-    EXPECT_EQ(info->iso, 400);
-    EXPECT_EQ(info->gammaText, "D-Log2");
-    EXPECT_EQ(info->lens, "Wide");
-    EXPECT_EQ(info->kelvin, "5600");
-    EXPECT_DOUBLE_EQ(info->duration, 2.0);
-    EXPECT_TRUE(info->recognized);
+    EXPECT_EQ(*info, (ClipInfo{.model = "OsmoPocket3", .captureFPS = 120, .playbackFPS = double(29.97f),
+                               .bitDepth = 10, .colorCode = 22, .iso = 400, .width = 3840, .height = 2160,
+                               .gammaText = "D-Log2", .lens = "Wide", .kelvin = "5600", .duration = 2.0,
+                               .proto = "dvtm_PP-101.proto"}));
     EXPECT_EQ(folderName(*info), "D-Log 2/4K Slowmo 120fps to 30p");
+    EXPECT_LE(reader.bytesRead(), 3 * 16 + layout.moovSize + layout.sampleSize) << "media data was read";
 }
 
 TEST(MetadataReadClip, ReadsFromTheFileSystemAndClosesIt)
@@ -88,75 +81,31 @@ TEST(MetadataReadClip, ReadsFromTheFileSystemAndClosesIt)
     EXPECT_FALSE(readCoverData(fifo).has_value());
 }
 
-TEST(MetadataReadClip, OnlyTheHeadersTheMoovAndOneSampleAreRead)
+TEST(MetadataReadClip, MetadataTrackAndFirstSample)
 {
-    const ClipSpec spec;
-    const fixture::ClipLayout layout = fixture::layoutOf(spec);
-    test::LoggingReader reader(fixture::buildClip(spec));
-    ASSERT_TRUE(readClip(reader).has_value());
-    ASSERT_GE(reader.log.size(), 3);
-    const auto &sample = reader.log.last();
-    EXPECT_EQ(sample.offset, layout.sampleOffset);
-    EXPECT_EQ(sample.count, layout.sampleSize);
-    const auto &moov = reader.log.at(reader.log.size() - 2);
-    EXPECT_EQ(moov.offset, layout.moovOffset + 8);
-    EXPECT_EQ(moov.count, layout.moovSize - 8);
-    for (qsizetype i = 0; i + 2 < reader.log.size(); ++i)
-        EXPECT_LE(reader.log[i].count, 16);
-}
-
-TEST(MetadataReadClip, MetadataTrackChoice)
-{
-    ClipSpec two;
-    fixture::CameraSample other;
-    other.model = "Other";
-    two.secondCamera = other;
-    EXPECT_EQ(readSpec(two)->model, "OsmoPocket3") << "the first djmd track wins";
-
-    ClipSpec none;
-    none.camera.reset();
-    EXPECT_FALSE(readSpec(none).has_value());
-    none.videoTrack = false;
-    EXPECT_FALSE(readSpec(none).has_value());
-}
-
-TEST(MetadataReadClip, FirstSampleOffsetAndSize)
-{
-    ClipSpec co64;
-    co64.useCo64 = true;
-    EXPECT_EQ(readSpec(co64)->model, "OsmoPocket3");
-
-    ClipSpec shortStco;
-    shortStco.shortStcoBeforeCo64 = true;
-    EXPECT_EQ(readSpec(shortStco)->model, "OsmoPocket3") << "an 8-byte stco gives way to co64";
-
-    // A per-sample size table: the common size is 0 and the first entry counts.
-    ClipSpec table;
-    table.commonSampleSize = false;
-    QByteArray padded = fixture::encodeSample(fixture::CameraSample{});
-    padded.append(QByteArray(1200 - padded.size(), '\0'));
-    table.rawSample = padded;
-    test::LoggingReader reader(fixture::buildClip(table));
-    const auto info = readClip(reader);
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(reader.log.last().count, 1200);
-
-    ClipSpec tooBig;
-    tooBig.declaredSampleSize = 64'000'000;
-    EXPECT_FALSE(readSpec(tooBig).has_value());
-    tooBig.commonSampleSize = false;
-    EXPECT_FALSE(readSpec(tooBig).has_value());
-
-    // The largest allowed size reads what the file holds and decodes the start.
-    ClipSpec largest;
-    largest.declaredSampleSize = 63'999'999;
-    largest.moovFirst = true;
-    ASSERT_TRUE(readSpec(largest).has_value());
-
-    ClipSpec zero;
-    zero.declaredSampleSize = 0;
-    zero.commonSampleSize = false;
-    EXPECT_FALSE(readSpec(zero).has_value());
+    const struct {
+        const char *what;
+        void (*apply)(ClipSpec &);
+        bool found;
+    } rows[] = {
+        {"the first of two djmd tracks", [](ClipSpec &s) { s.secondCamera = fixture::CameraSample{.model = "Other"}; }, true},
+        {"no metadata track", [](ClipSpec &s) { s.camera.reset(); }, false},
+        {"co64", [](ClipSpec &s) { s.useCo64 = true; }, true},
+        {"an 8-byte stco gives way to co64", [](ClipSpec &s) { s.shortStcoBeforeCo64 = true; }, true},
+        {"per-sample size table", [](ClipSpec &s) { s.commonSampleSize = false; }, true},
+        {"64 MB sample", [](ClipSpec &s) { s.declaredSampleSize = 64'000'000; }, false},
+        {"64 MB sample in a table", [](ClipSpec &s) { s.declaredSampleSize = 64'000'000; s.commonSampleSize = false; }, false},
+        {"size 0 in a table", [](ClipSpec &s) { s.declaredSampleSize = 0; s.commonSampleSize = false; }, false},
+        // The largest allowed size reads what the file holds and decodes the start.
+        {"largest size", [](ClipSpec &s) { s.declaredSampleSize = 63'999'999; s.moovFirst = true; }, true},
+    };
+    for (const auto &row : rows) {
+        ClipSpec spec;
+        row.apply(spec);
+        const auto info = readSpec(spec);
+        EXPECT_EQ(info.has_value(), row.found) << row.what;
+        EXPECT_TRUE(!info || info->model == "OsmoPocket3") << row.what;
+    }
 }
 
 TEST(MetadataReadClip, SampleFallbacks)
@@ -168,20 +117,11 @@ TEST(MetadataReadClip, SampleFallbacks)
         spec.rawSample = raw;
         const auto info = readSpec(spec);
         ASSERT_TRUE(info.has_value());
-        EXPECT_TRUE(info->recognized);
-        EXPECT_TRUE(info->model.isEmpty());
+        EXPECT_TRUE(info->recognized && info->model.isEmpty());
         EXPECT_EQ(info->playbackFPS, 0.0);
         EXPECT_EQ(info->gammaText, "D-Log") << "keys come from the moov, not the sample";
         EXPECT_FALSE(isSupportedPocket(*info));
     }
-
-    ClipSpec anonymous;
-    anonymous.camera->model.clear();
-    anonymous.camera->proto.clear();
-    const auto info = readSpec(anonymous);
-    ASSERT_TRUE(info.has_value());
-    EXPECT_TRUE(info->recognized);
-    EXPECT_TRUE(info->model.isEmpty());
 }
 
 TEST(MetadataReadClip, IsoWithoutAnIntegerMeaningIsZero)
@@ -190,14 +130,11 @@ TEST(MetadataReadClip, IsoWithoutAnIntegerMeaningIsZero)
     const struct {
         double written;
         qint64 read;
-    } rows[] = {{400.9, 400}, {-3.5, -3}, {inf, 0}, {-inf, 0},
-                {std::numeric_limits<double>::quiet_NaN(), 0}, {1e30, 0}, {-1e30, 0}};
+    } rows[] = {{400.9, 400}, {-3.5, -3}, {inf, 0}, {std::numeric_limits<double>::quiet_NaN(), 0}, {-1e30, 0}};
     for (const auto &row : rows) {
         ClipSpec spec;
         spec.camera->iso = row.written;
-        const auto info = readSpec(spec);
-        ASSERT_TRUE(info.has_value());
-        EXPECT_EQ(info->iso, row.read) << row.written;
+        EXPECT_EQ(readSpec(spec).value().iso, row.read) << row.written;
     }
 }
 
@@ -215,31 +152,18 @@ TEST(MetadataReadClip, KelvinFromKeyOrSample)
     EXPECT_EQ(readSpec(spec)->kelvin, QString());
 }
 
-TEST(MetadataKeyList, FoundWithAndWithoutVersionAndFlags)
+TEST(MetadataKeyList, WithAndWithoutVersionAndFlagsAndBadItemIndexes)
 {
     ClipSpec spec;
     spec.keys = {{gammaKey, "  D-Log\n"}, {lensKey, "Wide"}};
     for (const bool flags : {true, false}) {
         spec.keysWithVersionFlags = flags;
-        const auto keys = keysOf(spec);
-        EXPECT_EQ(keys.value(gammaKey), "D-Log") << flags;
-        EXPECT_EQ(keys.value(lensKey), "Wide") << flags;
-        EXPECT_EQ(readSpec(spec)->gammaText, "D-Log");
+        EXPECT_EQ(keysOf(spec), (QMap<QString, QString>{{gammaKey, "D-Log"}, {lensKey, "Wide"}})) << flags;
     }
-}
-
-TEST(MetadataKeyList, ItemIndexesOutsideTheNamesAreIgnored)
-{
-    ClipSpec spec;
-    spec.keys = {{gammaKey, "D-Log"}};
-    spec.extraKeyItems = {{0, "zero"}, {2, "past the end"}, {0xffffffffu, "far past"}};
-    const auto keys = keysOf(spec);
-    EXPECT_EQ(keys.size(), 1);
-    EXPECT_EQ(keys.value(gammaKey), "D-Log");
-
+    spec.extraKeyItems = {{0, "zero"}, {3, "past the end"}, {0xffffffffu, "far past"}};
+    EXPECT_EQ(keysOf(spec).size(), 2);
     spec.extraKeyItems = {{1, "HLG"}};
     EXPECT_EQ(keysOf(spec).value(gammaKey), "HLG") << "a later item replaces the value";
-
     spec.keys.clear();
     spec.extraKeyItems.clear();
     EXPECT_TRUE(keysOf(spec).isEmpty());

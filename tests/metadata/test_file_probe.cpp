@@ -1,5 +1,5 @@
-// The probe's record: the same reader fallback as a scan, every field, JSON-safe numbers,
-// and which files a folder argument yields.
+// The probe's record: the same reader fallback as a scan, JSON-safe numbers, and which
+// files a folder argument yields.
 #include "ClipFixture.h"
 #include "Printers.h"
 #include "ProbeRecord.h"
@@ -16,49 +16,31 @@
 using namespace vidorra;
 using fixture::ClipSpec;
 
-TEST(MetadataProbe, CameraClipThroughReadClip)
+TEST(MetadataProbe, CameraClipThroughReadClipOthersThroughReadBasic)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("DJI_0001.MP4");
-    ClipSpec spec;
-    spec.camera->captureFPS = std::numeric_limits<double>::quiet_NaN();
-    ASSERT_TRUE(fixture::writeClip(path, spec));
+    ClipSpec camera;
+    camera.camera->captureFPS = std::numeric_limits<double>::quiet_NaN();
+    ASSERT_TRUE(fixture::writeClip(path, camera));
     const QJsonObject o = probeClip(path);
     EXPECT_EQ(o.value("source").toString(), "readClip");
-    EXPECT_EQ(o.value("path").toString(), path);
     EXPECT_EQ(o.value("model").toString(), "OsmoPocket3");
-    EXPECT_EQ(o.value("width").toInteger(), 3840);
-    EXPECT_EQ(o.value("iso").toInteger(), 400);
-    EXPECT_TRUE(o.value("recognized").toBool());
     EXPECT_EQ(o.value("captureFPS").toDouble(), 0.0) << "NaN is not JSON";
     EXPECT_EQ(o.value("folderName").toString(), "D-Log/4K 30p");
-    EXPECT_EQ(o.value("fpsLabel").toString(), "30");
-    EXPECT_TRUE(o.value("isSupportedPocket").toBool());
-    EXPECT_TRUE(o.value("takesColor").toBool());
-    EXPECT_EQ(o.keys().size(), 24);
-    const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact);
-    EXPECT_FALSE(line.contains('\n'));
-    EXPECT_FALSE(QJsonDocument::fromJson(line).isNull());
-}
+    EXPECT_FALSE(QJsonDocument::fromJson(QJsonDocument(o).toJson(QJsonDocument::Compact)).isNull());
 
-TEST(MetadataProbe, FallsBackToTheBasicRecordLikeAScan)
-{
-    QTemporaryDir dir;
-    ClipSpec other;
+    ClipSpec other, stopped, none;
     other.camera->model = "Mavic";
     other.camera->proto = "dvtm_other.proto";
-    ClipSpec stopped;
     stopped.camera->playbackFPS = 0;
-    ClipSpec none;
     none.camera.reset();
     for (const ClipSpec &spec : {other, stopped, none}) {
-        const QString path = dir.filePath("clip.mov");
         ASSERT_TRUE(fixture::writeClip(path, spec));
-        const QJsonObject o = probeClip(path);
-        EXPECT_EQ(o.value("source").toString(), "readBasic");
-        EXPECT_FALSE(o.value("recognized").toBool());
-        EXPECT_EQ(o.value("folderName").toString(), "Unknown");
-        EXPECT_EQ(o.value("playbackFPS").toDouble(), 30.0);
+        const QJsonObject basic = probeClip(path);
+        EXPECT_EQ(basic.value("source").toString(), "readBasic");
+        EXPECT_EQ(basic.value("folderName").toString(), "Unknown");
+        EXPECT_EQ(basic.value("playbackFPS").toDouble(), 30.0);
     }
 }
 
