@@ -4,9 +4,7 @@
 #include "Language.h"
 #include "LanguageTesting.h"
 
-#include <QFile>
 #include <QSettings>
-#include <QStringList>
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -17,10 +15,7 @@ using namespace vidorra;
 
 namespace {
 
-QSettings store()
-{
-    return QSettings(QStringLiteral("Vidorra"), QStringLiteral("Vidorra"));
-}
+QSettings store() { return QSettings(QStringLiteral("Vidorra"), QStringLiteral("Vidorra")); }
 
 // A key that the Spanish table is known to hold.
 const char kKnown[] = "Language";
@@ -28,127 +23,75 @@ const char kKnownSpanish[] = "Idioma";
 
 class TextLanguage : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        QSettings s = store();
-        s.clear();
-        s.sync();
-        Language::setSystemLanguagesOverride(QStringList{QStringLiteral("en-US")});
-        Language::forgetForTesting();
-    }
+    void SetUp() override { store().clear(); }
     void TearDown() override
     {
         Language::setSystemLanguagesOverride(std::nullopt);
         Language::forgetForTesting();
-        QSettings s = store();
-        s.clear();
+        store().clear();
     }
-    static void storeChoice(const QVariant &code)
+    // Whether the first text after a start with this stored choice and system list is Spanish.
+    static bool firstUseIsSpanish(const QVariant &stored, const QStringList &system)
     {
         QSettings s = store();
-        s.setValue(QStringLiteral("appLanguage"), code);
+        s.remove(QStringLiteral("appLanguage"));
+        if (stored.isValid())
+            s.setValue(QStringLiteral("appLanguage"), stored);
         s.sync();
+        Language::setSystemLanguagesOverride(system);
+        Language::forgetForTesting();
+        const bool spanish = L(kKnown) == QLatin1String(kKnownSpanish);
+        EXPECT_EQ(Language::isSpanish(), spanish);
+        return spanish;
     }
 };
 
 } // namespace
 
-TEST_F(TextLanguage, SpanishTableIsEmbeddedInTheExecutable)
+TEST_F(TextLanguage, StoredChoiceAndSystemListOnFirstUse)
 {
-    EXPECT_TRUE(QFile::exists(Language::spanishTablePath()));
-    EXPECT_TRUE(Language::spanishTablePath().contains(QLatin1String("es.lproj/")));
+    const struct {
+        QVariant stored;
+        QStringList system;
+        bool spanish;
+    } rows[] = {
+        {{}, {"es-ES", "en-US"}, true}, // no stored choice counts as "system"
+        {{}, {"fr-FR", "de"}, false},
+        {"system", {"fr-FR", "es_MX", "en"}, true}, // the first shipped language wins
+        {"system", {"fr", "en-GB", "es"}, false},
+        {"system", {}, false},
+        {"system", {"", "C", "esperanto"}, false},
+        {"es", {"en-US"}, true},
+        {"en", {"es"}, false},
+        // Unknown or hostile codes never name another folder.
+        {"fr", {"es"}, false}, {"", {"es"}, false}, {"../i18n/es", {"es"}, false},
+        {"es.lproj/..", {"es"}, false}, {"es/", {"es"}, false}, {42, {"es"}, false},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(firstUseIsSpanish(row.stored, row.system), row.spanish)
+            << row.stored.toString().toStdString() << " with " << row.system.join(u',').toStdString();
 }
 
-TEST_F(TextLanguage, SystemChoiceFollowsTheSystemList)
+TEST_F(TextLanguage, ApplyWinsAndWritesAppleLanguages)
 {
-    // No stored choice counts as "system".
-    Language::setSystemLanguagesOverride(QStringList{"es-ES", "en-US"});
+    // apply before any text: the lazy first use must not overwrite the applied table.
+    firstUseIsSpanish("en", {"fr-FR"});
     Language::forgetForTesting();
-    EXPECT_TRUE(Language::isSpanish());
-    EXPECT_EQ(L(kKnown), kKnownSpanish);
-
-    Language::setSystemLanguagesOverride(QStringList{"fr-FR", "de"});
-    Language::forgetForTesting();
-    EXPECT_FALSE(Language::isSpanish());
-    EXPECT_EQ(L(kKnown), kKnown);
-
-    // The first shipped language in the list wins, whatever stands before it.
-    Language::setSystemLanguagesOverride(QStringList{"fr-FR", "es_MX", "en"});
-    Language::forgetForTesting();
-    EXPECT_TRUE(Language::isSpanish());
-    Language::setSystemLanguagesOverride(QStringList{"fr", "en-GB", "es"});
-    Language::forgetForTesting();
-    EXPECT_FALSE(Language::isSpanish());
-
-    // An empty list, or one of odd tags, gives English.
-    Language::setSystemLanguagesOverride(QStringList{});
-    Language::forgetForTesting();
-    EXPECT_FALSE(Language::isSpanish());
-    Language::setSystemLanguagesOverride(QStringList{"", "C", "esperanto"});
-    Language::forgetForTesting();
-    EXPECT_FALSE(Language::isSpanish());
-}
-
-TEST_F(TextLanguage, StoredChoiceTakesEffectOnFirstUse)
-{
-    Language::setSystemLanguagesOverride(QStringList{"en-US"});
-    storeChoice("es");
-    Language::forgetForTesting();
-    EXPECT_EQ(L(kKnown), kKnownSpanish);
-
-    storeChoice("en");
-    Language::forgetForTesting();
-    Language::setSystemLanguagesOverride(QStringList{"es"});
-    EXPECT_EQ(L(kKnown), kKnown);
-
-    storeChoice("system");
-    Language::forgetForTesting();
-    EXPECT_TRUE(Language::isSpanish());
-}
-
-TEST_F(TextLanguage, UnknownOrHostileStoredCodesGiveEnglish)
-{
-    for (const QVariant &code : {QVariant("fr"), QVariant(""), QVariant("../i18n/es"), QVariant("es.lproj/.."),
-                                 QVariant("es/"), QVariant(42)}) {
-        storeChoice(code);
-        Language::forgetForTesting();
-        EXPECT_FALSE(Language::isSpanish()) << code.toString().toStdString();
-        EXPECT_EQ(L(kKnown), kKnown);
-    }
-}
-
-TEST_F(TextLanguage, ApplyWritesAndRemovesAppleLanguages)
-{
-    Language::setSystemLanguagesOverride(QStringList{"fr-FR"});
     Language::apply("es");
-    EXPECT_TRUE(Language::isSpanish());
     EXPECT_EQ(L(kKnown), kKnownSpanish);
     EXPECT_EQ(store().value("AppleLanguages").toStringList(), QStringList{"es"});
 
     // Our own list does not count as the system's: "system" takes French, so English.
     Language::apply("system");
     EXPECT_FALSE(store().contains("AppleLanguages"));
-    EXPECT_FALSE(Language::isSpanish());
     EXPECT_EQ(L(kKnown), kKnown);
-
     Language::setSystemLanguagesOverride(QStringList{"es-AR"});
     Language::apply("system");
     EXPECT_TRUE(Language::isSpanish());
 
     Language::apply("en");
-    EXPECT_FALSE(Language::isSpanish());
     EXPECT_EQ(store().value("AppleLanguages").toStringList(), QStringList{"en"});
     EXPECT_EQ(L(kKnown), kKnown);
-}
-
-TEST_F(TextLanguage, ApplyWinsOverTheStoredChoice)
-{
-    // apply before any text: the lazy first use must not overwrite the applied table.
-    storeChoice("en");
-    Language::forgetForTesting();
-    Language::apply("es");
-    EXPECT_TRUE(Language::isSpanish());
-    EXPECT_EQ(L(kKnown), kKnownSpanish);
 }
 
 TEST_F(TextLanguage, UntranslatedKeysComeBackUnchangedInEveryLanguage)
@@ -164,27 +107,24 @@ TEST_F(TextLanguage, UntranslatedKeysComeBackUnchangedInEveryLanguage)
 
 TEST_F(TextLanguage, ConcurrentReadersWhileSwitching)
 {
-    storeChoice("es");
-    Language::forgetForTesting();
+    firstUseIsSpanish("es", {"en"});
     std::atomic<bool> stop{false};
     std::atomic<int> reads{0}, wrong{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&] {
-            while (!stop.load()) {
+            for (; !stop.load(); ++reads) {
                 const QString text = L(kKnown, {1});
                 if (text != QLatin1String(kKnownSpanish) && text != QLatin1String(kKnown))
                     ++wrong;
-                ++reads;
             }
         });
     }
     // Switching while readers run must neither crash nor produce mixed texts, and
     // every switch is seen at once by the switching thread.
     for (int i = 0; i < 20; ++i) {
-        const bool es = i % 2;
-        Language::apply(es ? "es" : "en");
-        EXPECT_EQ(L(kKnown), es ? kKnownSpanish : kKnown);
+        Language::apply(i % 2 ? "es" : "en");
+        EXPECT_EQ(L(kKnown), i % 2 ? kKnownSpanish : kKnown);
     }
     stop = true;
     for (auto &t : threads)
@@ -195,7 +135,7 @@ TEST_F(TextLanguage, ConcurrentReadersWhileSwitching)
 
 TEST_F(TextLanguage, FirstUseFromManyThreadsResolvesOnce)
 {
-    storeChoice("es");
+    firstUseIsSpanish("es", {"en"});
     Language::forgetForTesting();
     const int before = Language::lazyCreationsForTesting();
     std::atomic<bool> go{false};
