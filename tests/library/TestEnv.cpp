@@ -3,19 +3,16 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace vidorra::testing {
 
 namespace {
-QString &homeSlot()
-{
-    static QString home;
-    return home;
-}
+QString home;
 } // namespace
 
-QString tempHome() { return homeSlot(); }
+QString tempHome() { return home; }
 
 bool writeBytes(const QString &path, const QByteArray &bytes)
 {
@@ -37,14 +34,19 @@ QStringList tree(const QString &root)
     QStringList out;
     QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                     QDirIterator::Subdirectories);
-    const QDir base(root);
     while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        out << base.relativeFilePath(info.filePath()) + (info.isDir() && !info.isSymLink() ? QStringLiteral("/") : QString());
+        const QFileInfo info(it.next());
+        out << QDir(root).relativeFilePath(info.filePath()) + (info.isDir() && !info.isSymLink() ? "/" : "");
     }
     out.sort();
     return out;
+}
+
+bool otherFileSystem(const QString &a, const QString &b)
+{
+    struct stat sa, sb;
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0
+        && sa.st_dev != sb.st_dev;
 }
 
 Planned planned(const QString &url, const QString &folder, bool sortable)
@@ -58,19 +60,24 @@ Planned planned(const QString &url, const QString &folder, bool sortable)
     return p;
 }
 
+// Points every per-user location at a temporary folder before any test runs.
+void setUpHome(const QString &path)
+{
+    home = path;
+    qputenv("HOME", path.toUtf8());
+    qputenv("XDG_DATA_HOME", (path + "/data").toUtf8());
+    qputenv("XDG_CONFIG_HOME", (path + "/config").toUtf8());
+    QDir().mkpath(path + "/data");
+}
+
 } // namespace vidorra::testing
 
-// Points every per-user location at a temporary folder before any test runs.
 int main(int argc, char **argv)
 {
     QTemporaryDir home(QDir::tempPath() + QStringLiteral("/vidorra-library-test-XXXXXX"));
     if (!home.isValid())
         return 2;
-    vidorra::testing::homeSlot() = home.path();
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
-    QDir().mkpath(home.path() + QStringLiteral("/data"));
+    vidorra::testing::setUpHome(home.path());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
