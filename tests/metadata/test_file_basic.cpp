@@ -51,25 +51,16 @@ TEST(MetadataReadBasic, VideoTrackOfBothHeaderVersions)
 
 TEST(MetadataReadBasic, MoovLayouts)
 {
-    const struct {
-        const char *what;
-        bool size64, moovFirst, moovSizeZero, mdatSizeZero;
-        qint64 width;
-    } rows[] = {
-        {"64-bit mdat", true, false, false, false, 3840},
-        {"moov first", false, true, false, false, 3840},
-        {"size-0 moov at the end", false, true, true, false, 3840},
-        {"size-0 mdat after the moov", false, true, false, true, 3840},
-        {"size-0 mdat runs over the moov", false, false, false, true, 0},
-    };
-    for (const auto &row : rows) {
+    const auto widthWith = [](void (*apply)(ClipSpec &)) {
         ClipSpec spec;
-        spec.mediaDataSize64 = row.size64;
-        spec.moovFirst = row.moovFirst;
-        spec.moovSizeZero = row.moovSizeZero;
-        spec.mediaDataSizeZero = row.mdatSizeZero;
-        EXPECT_EQ(basicOf(spec).width, row.width) << row.what;
-    }
+        apply(spec);
+        return basicOf(spec).width;
+    };
+    EXPECT_EQ(widthWith([](ClipSpec &s) { s.mediaDataSize64 = true; }), 3840) << "64-bit mdat";
+    EXPECT_EQ(widthWith([](ClipSpec &s) { s.moovFirst = true; }), 3840);
+    EXPECT_EQ(widthWith([](ClipSpec &s) { s.moovFirst = s.moovSizeZero = true; }), 3840) << "size-0 moov runs to the end";
+    EXPECT_EQ(widthWith([](ClipSpec &s) { s.moovFirst = s.mediaDataSizeZero = true; }), 3840) << "size-0 mdat at the end";
+    EXPECT_EQ(widthWith([](ClipSpec &s) { s.mediaDataSizeZero = true; }), 0) << "size-0 mdat runs over the moov";
 }
 
 TEST(MetadataReadBasic, ZeroRecordWhenThereIsNothingToRead)

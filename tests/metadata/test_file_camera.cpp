@@ -83,11 +83,7 @@ TEST(MetadataReadClip, ReadsFromTheFileSystemAndClosesIt)
 
 TEST(MetadataReadClip, MetadataTrackAndFirstSample)
 {
-    const struct {
-        const char *what;
-        void (*apply)(ClipSpec &);
-        bool found;
-    } rows[] = {
+    const struct { const char *what; void (*apply)(ClipSpec &); bool found; } rows[] = {
         {"the first of two djmd tracks", [](ClipSpec &s) { s.secondCamera = fixture::CameraSample{.model = "Other"}; }, true},
         {"no metadata track", [](ClipSpec &s) { s.camera.reset(); }, false},
         {"co64", [](ClipSpec &s) { s.useCo64 = true; }, true},
@@ -127,10 +123,8 @@ TEST(MetadataReadClip, SampleFallbacks)
 TEST(MetadataReadClip, IsoWithoutAnIntegerMeaningIsZero)
 {
     const double inf = std::numeric_limits<double>::infinity();
-    const struct {
-        double written;
-        qint64 read;
-    } rows[] = {{400.9, 400}, {-3.5, -3}, {inf, 0}, {std::numeric_limits<double>::quiet_NaN(), 0}, {-1e30, 0}};
+    const struct { double written; qint64 read; } rows[] = {
+        {400.9, 400}, {-3.5, -3}, {inf, 0}, {std::numeric_limits<double>::quiet_NaN(), 0}, {-1e30, 0}};
     for (const auto &row : rows) {
         ClipSpec spec;
         spec.camera->iso = row.written;

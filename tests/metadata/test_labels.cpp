@@ -33,42 +33,30 @@ ClipInfo withGamma(const QString &gamma)
 
 TEST(MetadataClipRecord, SupportedPocketMatchesExactly)
 {
-    EXPECT_TRUE(isSupportedPocket(ClipInfo{.proto = "dvtm_PP-101.proto"}));
-    EXPECT_TRUE(isSupportedPocket(ClipInfo{.proto = "dvtm_osmo_pocket_4.proto"}));
-    EXPECT_TRUE(isSupportedPocket(ClipInfo{.model = "DJI OsmoPocket3 (v1)"}));
-    EXPECT_TRUE(isSupportedPocket(ClipInfo{.model = "OsmoPocket4"}));
-    EXPECT_FALSE(isSupportedPocket(ClipInfo{.model = "osmopocket3"}));
-    EXPECT_FALSE(isSupportedPocket(ClipInfo{.proto = "dvtm_PP-101.proto "}));
-    EXPECT_FALSE(isSupportedPocket(ClipInfo{}));
+    for (const ClipInfo &info : {ClipInfo{.proto = "dvtm_PP-101.proto"}, ClipInfo{.proto = "dvtm_osmo_pocket_4.proto"},
+                                 ClipInfo{.model = "DJI OsmoPocket3 (v1)"}, ClipInfo{.model = "OsmoPocket4"}})
+        EXPECT_TRUE(isSupportedPocket(info)) << info.model.toStdString() << info.proto.toStdString();
+    for (const ClipInfo &info : {ClipInfo{.model = "osmopocket3"}, ClipInfo{.proto = "dvtm_PP-101.proto "}, ClipInfo{}})
+        EXPECT_FALSE(isSupportedPocket(info)) << info.model.toStdString() << info.proto.toStdString();
 }
 
 TEST(MetadataLabels, RatesRoundHalfAwayFromZeroAndDamagedRatesCountAsZero)
 {
-    const struct {
-        double fps;
-        const char *label;
-    } rows[] = {{29.97, "30"}, {2.5, "3"}, {-2.5, "-3"}, {0.4, "0"}, {kNaN, "0"}, {kInf, "0"}, {-kInf, "0"},
-                {9223372036854775807.0, "0"}, // rounds to 2^63, one past the range
-                {-9223372036854775808.0, "-9223372036854775808"}};
+    const struct { double fps; const char *label; } rows[] = {
+        {29.97, "30"}, {2.5, "3"}, {-2.5, "-3"}, {0.4, "0"}, {kNaN, "0"}, {kInf, "0"}, {-kInf, "0"},
+        {9223372036854775807.0, "0"}, // rounds to 2^63, one past the range
+        {-9223372036854775808.0, "-9223372036854775808"}};
     for (const auto &row : rows)
         EXPECT_EQ(fpsLabel(row.fps), row.label) << row.fps;
 }
 
 TEST(MetadataLabels, SpeedAndFolderBySlowMotionThreshold)
 {
-    const struct {
-        double capture, playback;
-        const char *speed, *folder;
-    } rows[] = {
-        {45, 30, "Slow Motion", "D-Log/4K Slowmo 45fps to 30p"}, // exactly 1.5
-        {40, 30, "30p", "D-Log/4K 30p"},
-        {24, 23.976, "24p", "D-Log/4K 24p"},
-        {120, 0, "Unknown", "D-Log/4K 0p"},
-        {30, kNaN, "Unknown", "D-Log/4K 0p"},
-        {30, kInf, "0p", "D-Log/4K 0p"},
-        {kInf, 30, "Slow Motion", "D-Log/4K Slowmo 0fps to 30p"},
-        {kNaN, 30, "30p", "D-Log/4K 30p"},
-    };
+    const struct { double capture, playback; const char *speed, *folder; } rows[] = {
+        {45, 30, "Slow Motion", "D-Log/4K Slowmo 45fps to 30p"}, {40, 30, "30p", "D-Log/4K 30p"},
+        {24, 23.976, "24p", "D-Log/4K 24p"}, {120, 0, "Unknown", "D-Log/4K 0p"}, {30, kNaN, "Unknown", "D-Log/4K 0p"},
+        {30, kInf, "0p", "D-Log/4K 0p"}, {kInf, 30, "Slow Motion", "D-Log/4K Slowmo 0fps to 30p"},
+        {kNaN, 30, "30p", "D-Log/4K 30p"}};
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::Message() << row.capture << " to " << row.playback);
         EXPECT_EQ(speedKey(clip(row.capture, row.playback)), row.speed);
@@ -78,18 +66,12 @@ TEST(MetadataLabels, SpeedAndFolderBySlowMotionThreshold)
 
 TEST(MetadataLabels, ProfileAndColourRulesInOrder)
 {
-    const struct {
-        const char *gamma;
-        qint64 bitDepth, colorCode;
-        const char *label;
-        bool takesColor;
-    } rows[] = {
+    const struct { const char *gamma; qint64 bitDepth, colorCode; const char *label; bool takesColor; } rows[] = {
         {"D-LOG", 10, 0, "D-Log", true},          {"d-Log2", 10, 0, "D-Log 2", true},
         {"REC.2100 hlg", 10, 0, "HLG", true},     {"Rec.709", 10, 2, "Rec.709", false},
         {"NORMAL", 10, 2, "NORMAL", false},       {"Cine/Like:A", 8, 0, "Cine-Like-A", true},
         {"", 8, 2, "Normal 8-bit", false},        {"", 10, 22, "D-Log 2", true},
-        {"", 10, 5, "Unknown (value 5)", false},  {"", 10, 0, "Not Specified", false},
-    };
+        {"", 10, 5, "Unknown (value 5)", false},  {"", 10, 0, "Not Specified", false}};
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::Message() << row.gamma << " " << row.bitDepth << " " << row.colorCode);
         ClipInfo info = withGamma(row.gamma);
@@ -112,16 +94,10 @@ TEST(MetadataLabels, UnrecognizedRecordIsUnknownButStillMeasured)
 
 TEST(MetadataLabels, ResolutionBoundsAndOrientation)
 {
-    const struct {
-        qint64 w, h;
-        const char *label;
-        qint64 shortSide;
-    } rows[] = {
-        {3840, 2160, "4K", 2160},   {2160, 3840, "4K", 2160},  {3800, 2000, "4K", 2000},
-        {3799, 2000, "3K", 2000},   {2688, 1512, "2.7K", 1512}, {7680, 4320, "8K", 4320},
-        {1249, 700, "700p", 700},   {540, 960, "540p", 540},   {0, 1080, "1080p", 1080},
-        {1440, 0, "720p", 0},       {1000, 0, "0p", 0},        {-5, 720, "720p", 720},
-    };
+    const struct { qint64 w, h; const char *label; qint64 shortSide; } rows[] = {
+        {3840, 2160, "4K", 2160}, {2160, 3840, "4K", 2160}, {3800, 2000, "4K", 2000}, {3799, 2000, "3K", 2000},
+        {2688, 1512, "2.7K", 1512}, {7680, 4320, "8K", 4320}, {1249, 700, "700p", 700}, {540, 960, "540p", 540},
+        {0, 1080, "1080p", 1080}, {1440, 0, "720p", 0}, {1000, 0, "0p", 0}, {-5, 720, "720p", 720}};
     for (const auto &row : rows) {
         const ClipInfo info = clip(30, 30, row.w, row.h);
         EXPECT_EQ(resolutionLabel(info), row.label) << row.w << "x" << row.h;
@@ -166,13 +142,10 @@ TEST(MetadataFolderName, EveryComponentIsSafe)
 TEST(MetadataLabels, SpanishWordsButUntranslatedGroupingKeys)
 {
     Language::apply("es");
-    ClipInfo unknown;
-    unknown.recognized = false;
+    const ClipInfo unknown{.recognized = false};
     EXPECT_EQ(profileLabel(unknown), "Desconocido");
     EXPECT_EQ(resolutionTab(unknown), "Desconocido");
-    ClipInfo code = clip(30, 30);
-    code.colorCode = 7;
-    EXPECT_EQ(profileLabel(code), "Desconocido (valor 7)");
+    EXPECT_EQ(profileLabel(ClipInfo{.colorCode = 7}), "Desconocido (valor 7)");
     EXPECT_EQ(folderName(clip(120, 30)), QStringLiteral("D-Log/4K C\u00e1mara lenta 120fps a 30p"));
     EXPECT_TRUE(describe(clip(120, 30)).startsWith(QStringLiteral("C\u00e1mara lenta")));
     EXPECT_EQ(speedKey(clip(120, 30)), "Slow Motion");
