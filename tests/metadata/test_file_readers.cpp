@@ -1,11 +1,14 @@
-// The camera reader on clips made by the fixture writer: the metadata track, the
-// first sample and its size, the key list, and the fallbacks around them.
+// The three file readers on clips made by the fixture writer: the basic record and the
+// cover, the camera's metadata track with its first sample and the key list, the moov
+// layouts (64-bit and size-0 boxes, the moov first or last, truncation), and the probe
+// tool's record built from them.
 #include "BoxReader.h"
 #include "CameraReader.h"
 #include "ClipFixture.h"
 #include "Labels.h"
 #include "PositionedReader.h"
 #include "Printers.h"
+#include "ProbeRecord.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -20,6 +23,20 @@ using fixture::ClipSpec;
 
 namespace {
 
+ClipInfo basicOf(const QByteArray &file)
+{
+    MemoryReader reader(file);
+    return readBasic(reader);
+}
+
+ClipInfo basicOf(const ClipSpec &spec) { return basicOf(fixture::buildClip(spec)); }
+
+std::optional<QByteArray> coverOf(const ClipSpec &spec)
+{
+    MemoryReader reader(fixture::buildClip(spec));
+    return readCoverData(reader);
+}
+
 std::optional<ClipInfo> readSpec(const ClipSpec &spec)
 {
     MemoryReader reader(fixture::buildClip(spec));
@@ -33,11 +50,108 @@ QMap<QString, QString> keysOf(const ClipSpec &spec)
     return moov ? readDJIKeys(*moov) : QMap<QString, QString>{};
 }
 
+const ClipInfo kZeroRecord{.recognized = false};
 const QString gammaKey = QStringLiteral("com.dji.camera.ColorGammaSxS");
 const QString lensKey = QStringLiteral("com.dji.camera.LensType");
 const QString kelvinKey = QStringLiteral("com.dji.camera.WhiteBalanceKelvin");
 
 } // namespace
+
+TEST(MetadataReadBasic, VideoTrackOfBothHeaderVersions)
+{
+    for (const int version : {0, 1}) {
+        ClipSpec spec;
+        spec.width = 1920;
+        spec.height = 1080;
+        spec.fps = 25;
+        spec.duration = 4.0;
+        spec.tkhdVersion = spec.mediaHeaderVersion = version;
+        EXPECT_EQ(basicOf(spec), (ClipInfo{.captureFPS = 25, .playbackFPS = 25, .width = 1920, .height = 1080,
+                                           .duration = 4.0, .recognized = false}))
+            << version;
+    }
+}
+
+TEST(MetadataReadBasic, MoovLayouts)
+{
+    const auto widthWith = [](void (*apply)(ClipSpec &)) {
+        ClipSpec spec;
+        apply(spec);
+        return basicOf(spec).width;
+    };
+    EXPECT_EQ(widthWith([](ClipSpec &s) { s.mediaDataSize64 = true; }), 3840) << "64-bit mdat";
+    EXPECT_EQ(widthWith([](ClipSpec &s) { s.moovFirst = true; }), 3840);
+    EXPECT_EQ(widthWith([](ClipSpec &s) { s.moovFirst = s.moovSizeZero = true; }), 3840) << "size-0 moov runs to the end";
+    EXPECT_EQ(widthWith([](ClipSpec &s) { s.moovFirst = s.mediaDataSizeZero = true; }), 3840) << "size-0 mdat at the end";
+    EXPECT_EQ(widthWith([](ClipSpec &s) { s.mediaDataSizeZero = true; }), 0) << "size-0 mdat runs over the moov";
+}
+
+TEST(MetadataReadBasic, ZeroRecordWhenThereIsNothingToRead)
+{
+    ClipSpec noVideo;
+    noVideo.videoTrack = false;
+    EXPECT_EQ(basicOf(noVideo), kZeroRecord) << "only a metadata track";
+    EXPECT_EQ(basicOf(QByteArray("abc")), kZeroRecord);
+    EXPECT_EQ(readBasic(QStringLiteral("/nonexistent/clip.mp4")), kZeroRecord);
+
+    // A moov cut by one byte is not read partially.
+    const QByteArray cut = fixture::buildClip(ClipSpec{}).chopped(1);
+    EXPECT_EQ(basicOf(cut), kZeroRecord);
+    MemoryReader reader(cut);
+    EXPECT_FALSE(readClip(reader).has_value());
+}
+
+TEST(MetadataReadBasic, TimeToSampleClaimingMoreEntriesThanItHolds)
+{
+    const QByteArray whole = fixture::buildClip(ClipSpec{});
+    MemoryReader reader(whole);
+    const QByteArray moov = *readMoov(reader);
+    auto at = [&](ByteRange r, const char *type) { return child(moov, r, type).value(); };
+    const ByteRange stts = at(at(at(at(at({0, moov.size()}, "trak"), "mdia"), "minf"), "stbl"), "stts");
+    ASSERT_EQ(stts.end - stts.start, 16) << "one entry";
+    const qint64 countAt = whole.size() - moov.size() + stts.start + 7;
+
+    QByteArray claims = whole;
+    claims[countAt] = char(200);
+    EXPECT_DOUBLE_EQ(basicOf(claims).playbackFPS, 30.0);
+    QByteArray empty = whole;
+    empty[countAt] = 0;
+    EXPECT_EQ(basicOf(empty).playbackFPS, 0.0);
+}
+
+TEST(MetadataReadCover, StoredBytesExactly)
+{
+    const QByteArray picture = fixture::sampleCoverJpeg(32, 18);
+    ClipSpec spec;
+    spec.cover = picture;
+    EXPECT_EQ(coverOf(spec), picture);
+    spec.coverMetaWithVersionFlags = false;
+    EXPECT_EQ(coverOf(spec), picture) << "ilst straight after the meta header";
+    spec.cover = QByteArray();
+    EXPECT_FALSE(coverOf(spec).has_value()) << "a data box with only type and locale";
+    spec.cover.reset();
+    EXPECT_FALSE(coverOf(spec).has_value());
+}
+
+// A moov after an 8 GB hole is found by hopping over the mdat header, not by reading.
+TEST(MetadataLargeFile, MoovAfterSparseMdatCostsLessThanAMegabyte)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("long.mp4");
+    ClipSpec spec;
+    spec.sparseMdatBytes = 8LL << 30;
+    if (!fixture::writeClip(path, spec))
+        GTEST_SKIP() << "this file system cannot hold an 8 GB sparse file";
+
+    ClipFile file(path);
+    const auto info = readClip(file);
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->model, "OsmoPocket3");
+    EXPECT_LT(file.bytesRead(), 1 << 20);
+    ClipFile again(path);
+    EXPECT_EQ(readBasic(again).width, 3840);
+    EXPECT_LT(again.bytesRead(), 1 << 20);
+}
 
 TEST(MetadataReadClip, FullRecordReadingOnlyHeadersTheMoovAndOneSample)
 {
@@ -71,7 +185,7 @@ TEST(MetadataReadClip, ReadsFromTheFileSystemAndClosesIt)
         ASSERT_FALSE(readCoverData(path).has_value());
     }
     EXPECT_EQ(openFiles(), before);
-    EXPECT_FALSE(readClip(dir.filePath("missing.mp4")).has_value());
+    EXPECT_FALSE(readClip(dir.filePath("missing.mp4")) || readCoverData(dir.filePath("missing.mp4")));
     EXPECT_FALSE(readClip(dir.path()).has_value()) << "a folder";
     // A FIFO named like a clip must not block the reader waiting for a writer.
     const QString fifo = dir.filePath("pipe.mp4");
@@ -162,4 +276,24 @@ TEST(MetadataKeyList, WithAndWithoutVersionAndFlagsAndBadItemIndexes)
     spec.extraKeyItems.clear();
     EXPECT_TRUE(keysOf(spec).isEmpty());
     EXPECT_TRUE(readDJIKeys({}).isEmpty());
+}
+
+TEST(MetadataProbe, FallsBackToTheBasicRecordLikeAScan)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("DJI_0001.MP4");
+    ClipSpec camera, other, stopped, none;
+    camera.camera->captureFPS = std::numeric_limits<double>::quiet_NaN();
+    other.camera->model = "Mavic";
+    other.camera->proto = "dvtm_other.proto";
+    stopped.camera->playbackFPS = 0;
+    none.camera.reset();
+    for (const ClipSpec *spec : {&camera, &other, &stopped, &none}) {
+        ASSERT_TRUE(fixture::writeClip(path, *spec));
+        const QJsonObject o = probeClip(path);
+        const bool full = spec == &camera;
+        EXPECT_EQ(o.value("source").toString(), full ? "readClip" : "readBasic");
+        EXPECT_EQ(o.value("folderName").toString(), full ? "D-Log/4K 30p" : "Unknown");
+        EXPECT_EQ(o.value("captureFPS").toDouble(), full ? 0.0 : 30.0) << "NaN is not JSON";
+    }
 }
