@@ -5,97 +5,187 @@
 #include "Model.h"
 
 #include "ClipFixture.h"
+#include "text/Language.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMetaProperty>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <condition_variable>
 #include <gtest/gtest.h>
-#include <memory>
 #include <mutex>
 
 namespace vidorra::testing {
 
 inline constexpr int kWaitMs = 60000;
 
-// Writes clips into `folder` named DJI_20240131123456_0001_D.MP4 and on (numbers
-// from `first`); returns their paths. Companions are written beside each clip.
-QStringList writeClips(const QString &folder, int count, const fixture::ClipSpec &spec = {},
-                       int first = 1, const QStringList &companions = {});
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
-fixture::ClipSpec fullHdSpec();     // 1920x1080 D-Log, 30p
-fixture::ClipSpec slowMotionSpec(); // 4K D-Log, 120 fps played at 30
-fixture::ClipSpec foreignSpec();    // no camera metadata: an unknown record
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) << path.toStdString();
+}
 
-QByteArray fileBytes(const QString &path);
+// Writes clips DJI_20240131123456_<first>_D.MP4 and on into `folder`, each with the
+// given companions; returns the clips' paths.
+inline QStringList writeClips(const QString &folder, int count, const fixture::ClipSpec &spec = {}, int first = 1,
+                              const QStringList &companions = {})
+{
+    QDir().mkpath(folder);
+    const QByteArray bytes = fixture::buildClip(spec);
+    QStringList paths;
+    for (int n = first; n < first + count; ++n) {
+        const QString stem = folder + QStringLiteral("/DJI_20240131123456_%1_D").arg(n, 4, 10, QLatin1Char('0'));
+        writeFile(paths.emplaceBack(stem + ".MP4"), bytes);
+        for (const QString &ext : companions)
+            writeFile(stem + u'.' + ext, (ext + " of " + stem).toUtf8());
+    }
+    return paths;
+}
+
+inline fixture::ClipSpec fullHdSpec() // 1920x1080 D-Log, 30p
+{
+    fixture::ClipSpec s;
+    s.width = s.camera->width = 1920;
+    s.height = s.camera->height = 1080;
+    return s;
+}
+
+inline fixture::ClipSpec foreignSpec() // no camera metadata: an unknown record
+{
+    fixture::ClipSpec s;
+    s.camera.reset();
+    s.keys.clear();
+    return s;
+}
+
+inline QStringList fileNames(const QList<Planned> &items)
+{
+    QStringList names;
+    for (const Planned &p : items)
+        names.append(QFileInfo(p.url).fileName());
+    return names;
+}
 
 // Answers the model's questions as a test scripts it, and remembers what was asked.
-class ScriptedUser : public UserPrompts {
-public:
+struct ScriptedUser : UserPrompts {
     bool acceptTrash = true;
     QStringList chosen;
     QList<Confirmation> asked;
     int choosers = 0;
-
-    bool confirm(const Confirmation &q) override
-    {
-        asked.append(q);
-        return acceptTrash;
-    }
-    QStringList chooseSources() override
-    {
-        ++choosers;
-        return chosen;
-    }
+    bool confirm(const Confirmation &q) override { return asked.append(q), acceptTrash; }
+    QStringList chooseSources() override { return ++choosers, chosen; }
 };
 
-// Counts every change signal of the model's observed fields.
+// Spies on every change signal of the model, to show that nothing changed.
 class ChangeCounter {
 public:
-    explicit ChangeCounter(Model &model);
-    // Names of the properties whose signal fired, for readable failures.
-    QStringList changed() const;
+    explicit ChangeCounter(Model &model)
+    {
+        const QMetaObject *meta = model.metaObject();
+        for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+            if (meta->property(i).hasNotifySignal())
+                spies_.emplace_back(meta->property(i).name(), std::make_unique<QSignalSpy>(&model, meta->property(i).notifySignal()));
+        }
+    }
+    std::string changed() const
+    {
+        QStringList names;
+        for (const auto &[name, spy] : spies_) {
+            if (spy->count() > 0)
+                names.append(name);
+        }
+        return names.join(", ").toStdString();
+    }
+
 private:
-    QList<std::pair<QString, std::shared_ptr<QSignalSpy>>> spies_;
+    std::vector<std::pair<QString, std::unique_ptr<QSignalSpy>>> spies_;
 };
 
-// Holds a scan on its thread before a chosen chunk until released.
+// Holds the scan of `sources` on its thread before the chunk starting at `index`,
+// until released.
 class ChunkGate {
 public:
-    // Holds scans of `sources` before the chunk starting at `index`.
-    void hold(const QStringList &sources, int index);
-    bool waitArrived(const QStringList &sources);
-    void release(const QStringList &sources);
-    ScanHooks hooks(int updateIntervalMs = -1); // -1: every chunk is handed on
+    ChunkGate(const QStringList &sources, int index) : sources_(sources), index_(index) {}
+    ScanHooks hooks()
+    {
+        return {-1, [s = s_, sources = sources_, index = index_](const QStringList &scanned, int first) {
+                    std::unique_lock lock(s->mutex);
+                    if (scanned == sources && first == index) {
+                        s->arrived = true;
+                        s->cv.wait(lock, [&] { return s->released; });
+                    }
+                }};
+    }
+    bool waitArrived()
+    {
+        return QTest::qWaitFor([&] { std::lock_guard lock(s_->mutex); return s_->arrived; }, kWaitMs);
+    }
+    void release()
+    {
+        std::lock_guard lock(s_->mutex);
+        s_->released = true;
+        s_->cv.notify_all();
+    }
 
 private:
-    struct Hold { QStringList sources; int index; bool arrived = false; bool released = false; };
-    std::shared_ptr<std::mutex> mutex_ = std::make_shared<std::mutex>();
-    std::shared_ptr<std::condition_variable> cv_ = std::make_shared<std::condition_variable>();
-    std::shared_ptr<QList<Hold>> holds_ = std::make_shared<QList<Hold>>();
+    struct State { std::mutex mutex; std::condition_variable cv; bool arrived = false, released = false; };
+    std::shared_ptr<State> s_ = std::make_shared<State>();
+    QStringList sources_;
+    int index_;
 };
 
 // Base of the model tests: clean settings, English texts, a temporary work folder.
 class ModelTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        ASSERT_TRUE(work.isValid());
+        QSettings(QStringLiteral("Vidorra"), QStringLiteral("Vidorra")).clear();
+        Language::apply(QStringLiteral("system"));
+        model = std::make_unique<Model>();
+        model->setPrompts(&user);
+    }
+    void TearDown() override
+    {
+        model.reset(); // waits for its threads
+        Language::apply(QStringLiteral("system"));
+    }
 
-    QString dir(const QString &name); // made inside the work folder
-    // Loads and waits for the scan's end.
-    void loadAndWait(const QStringList &urls);
-    void waitScanEnd(QSignalSpy &ended, int count = 1);
-    // Waits until the next action has been applied.
-    void waitAction(QSignalSpy &finished, int count = 1);
+    QString dir(const QString &name) // made inside the work folder
+    {
+        QDir().mkpath(work.filePath(name));
+        return work.filePath(name);
+    }
+    void loadAndWait(const QStringList &urls)
+    {
+        QSignalSpy ended(model.get(), &Model::scanEnded);
+        model->load(urls);
+        waitFor(ended);
+    }
+    // Waits until `spy` (a scan's end or an action's finish) has fired `count` times.
+    static void waitFor(QSignalSpy &spy, int count = 1)
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return spy.count() >= count; }, kWaitMs)) << "no " << spy.signal().data();
+    }
     // Waits until no scan or action thread runs and their posts are applied.
-    void waitIdle();
+    void waitIdle()
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !model->hasBackgroundWork(); }, kWaitMs));
+        QCoreApplication::processEvents();
+    }
 
     QTemporaryDir work;
     std::unique_ptr<Model> model;
     ScriptedUser user;
 };
-
-QStringList fileNames(const QList<Planned> &items);
 
 } // namespace vidorra::testing

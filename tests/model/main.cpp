@@ -15,9 +15,8 @@ int main(int argc, char **argv)
     if (!sandbox.isValid())
         return 2;
     for (const char *var : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "HOME"}) {
-        const QString dir = sandbox.filePath(QString::fromLatin1(var));
-        QDir().mkpath(dir);
-        qputenv(var, dir.toUtf8());
+        QDir().mkpath(sandbox.filePath(var));
+        qputenv(var, sandbox.filePath(var).toUtf8());
     }
     QCoreApplication app(argc, argv);
     vidorra::Language::setSystemLanguagesOverride(QStringList{QStringLiteral("en")});
