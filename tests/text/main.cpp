@@ -13,12 +13,11 @@ using TestApplication = QCoreApplication;
 int main(int argc, char **argv)
 {
     QTemporaryDir home;
-    if (!home.isValid())
-        return 2;
     for (const char *var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
-        const QByteArray dir = (home.path() + u'/' + QString::fromLatin1(var)).toLocal8Bit();
-        QDir().mkpath(QString::fromLocal8Bit(dir));
-        qputenv(var, dir);
+        const QString dir = home.filePath(QString::fromLatin1(var));
+        if (!home.isValid() || !QDir().mkpath(dir))
+            return 2;
+        qputenv(var, QFile::encodeName(dir));
     }
     // Headless always, also when CTest lists the tests without the test environment.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -13,10 +13,7 @@
 
 namespace {
 
-struct Use {
-    QString key;
-    QString where;  // file:line
-};
+struct Use { QString key, where; }; // where: file:line
 
 // Undoes the C escapes a key can contain: \n, \t, and \" \\ \' as themselves.
 QString unescape(const QString &literal)
@@ -37,8 +34,7 @@ QList<Use> collectKeys(const QString &root)
         QStringLiteral(R"re((?<![\w.>])L\(\s*((?:"(?:[^"\\\n]|\\.)*"\s*)+))re"));
     static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\\n]|\\.)*)")re"));
     QList<Use> uses;
-    QDirIterator it(root, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(root, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         QFile f(path);
