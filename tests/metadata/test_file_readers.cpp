@@ -23,6 +23,16 @@ using fixture::ClipSpec;
 
 namespace {
 
+using Change = void (*)(ClipSpec &);
+
+// The default camera clip with one change.
+ClipSpec edited(Change change)
+{
+    ClipSpec spec;
+    change(spec);
+    return spec;
+}
+
 ClipInfo basicOf(const QByteArray &file)
 {
     MemoryReader reader(file);
@@ -57,7 +67,7 @@ const QString kelvinKey = QStringLiteral("com.dji.camera.WhiteBalanceKelvin");
 
 } // namespace
 
-TEST(MetadataReadBasic, VideoTrackOfBothHeaderVersions)
+TEST(MetadataReadBasic, VideoTrackOfBothHeaderVersionsAndEveryMoovLayout)
 {
     for (const int version : {0, 1}) {
         ClipSpec spec;
@@ -70,30 +80,21 @@ TEST(MetadataReadBasic, VideoTrackOfBothHeaderVersions)
                                            .duration = 4.0, .recognized = false}))
             << version;
     }
-}
-
-TEST(MetadataReadBasic, MoovLayouts)
-{
-    const auto widthWith = [](void (*apply)(ClipSpec &)) {
-        ClipSpec spec;
-        apply(spec);
-        return basicOf(spec).width;
-    };
-    EXPECT_EQ(widthWith([](ClipSpec &s) { s.mediaDataSize64 = true; }), 3840) << "64-bit mdat";
-    EXPECT_EQ(widthWith([](ClipSpec &s) { s.moovFirst = true; }), 3840);
-    EXPECT_EQ(widthWith([](ClipSpec &s) { s.moovFirst = s.moovSizeZero = true; }), 3840) << "size-0 moov runs to the end";
-    EXPECT_EQ(widthWith([](ClipSpec &s) { s.moovFirst = s.mediaDataSizeZero = true; }), 3840) << "size-0 mdat at the end";
-    EXPECT_EQ(widthWith([](ClipSpec &s) { s.mediaDataSizeZero = true; }), 0) << "size-0 mdat runs over the moov";
+    EXPECT_EQ(basicOf(edited([](ClipSpec &s) { s.mediaDataSize64 = true; })).width, 3840) << "64-bit mdat";
+    EXPECT_EQ(basicOf(edited([](ClipSpec &s) { s.moovFirst = true; })).width, 3840);
+    EXPECT_EQ(basicOf(edited([](ClipSpec &s) { s.moovFirst = s.moovSizeZero = true; })).width, 3840)
+        << "size-0 moov runs to the end";
+    EXPECT_EQ(basicOf(edited([](ClipSpec &s) { s.moovFirst = s.mediaDataSizeZero = true; })).width, 3840)
+        << "size-0 mdat at the end";
 }
 
 TEST(MetadataReadBasic, ZeroRecordWhenThereIsNothingToRead)
 {
-    ClipSpec noVideo;
-    noVideo.videoTrack = false;
-    EXPECT_EQ(basicOf(noVideo), kZeroRecord) << "only a metadata track";
+    EXPECT_EQ(basicOf(edited([](ClipSpec &s) { s.videoTrack = false; })), kZeroRecord) << "only a metadata track";
+    EXPECT_EQ(basicOf(edited([](ClipSpec &s) { s.mediaDataSizeZero = true; })), kZeroRecord)
+        << "size-0 mdat runs over the moov";
     EXPECT_EQ(basicOf(QByteArray("abc")), kZeroRecord);
     EXPECT_EQ(readBasic(QStringLiteral("/nonexistent/clip.mp4")), kZeroRecord);
-
     // A moov cut by one byte is not read partially.
     const QByteArray cut = fixture::buildClip(ClipSpec{}).chopped(1);
     EXPECT_EQ(basicOf(cut), kZeroRecord);
@@ -108,15 +109,12 @@ TEST(MetadataReadBasic, TimeToSampleClaimingMoreEntriesThanItHolds)
     const QByteArray moov = *readMoov(reader);
     auto at = [&](ByteRange r, const char *type) { return child(moov, r, type).value(); };
     const ByteRange stts = at(at(at(at(at({0, moov.size()}, "trak"), "mdia"), "minf"), "stbl"), "stts");
-    ASSERT_EQ(stts.end - stts.start, 16) << "one entry";
-    const qint64 countAt = whole.size() - moov.size() + stts.start + 7;
-
+    const qint64 countAt = whole.size() - moov.size() + stts.start + 7; // one entry in the fixture
     QByteArray claims = whole;
     claims[countAt] = char(200);
     EXPECT_DOUBLE_EQ(basicOf(claims).playbackFPS, 30.0);
-    QByteArray empty = whole;
-    empty[countAt] = 0;
-    EXPECT_EQ(basicOf(empty).playbackFPS, 0.0);
+    claims[countAt] = 0;
+    EXPECT_EQ(basicOf(claims).playbackFPS, 0.0) << "no entries";
 }
 
 TEST(MetadataReadCover, StoredBytesExactly)
@@ -129,8 +127,7 @@ TEST(MetadataReadCover, StoredBytesExactly)
     EXPECT_EQ(coverOf(spec), picture) << "ilst straight after the meta header";
     spec.cover = QByteArray();
     EXPECT_FALSE(coverOf(spec).has_value()) << "a data box with only type and locale";
-    spec.cover.reset();
-    EXPECT_FALSE(coverOf(spec).has_value());
+    EXPECT_FALSE(coverOf(ClipSpec{}).has_value());
 }
 
 // A moov after an 8 GB hole is found by hopping over the mdat header, not by reading.
@@ -138,15 +135,10 @@ TEST(MetadataLargeFile, MoovAfterSparseMdatCostsLessThanAMegabyte)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("long.mp4");
-    ClipSpec spec;
-    spec.sparseMdatBytes = 8LL << 30;
-    if (!fixture::writeClip(path, spec))
+    if (!fixture::writeClip(path, edited([](ClipSpec &s) { s.sparseMdatBytes = 8LL << 30; })))
         GTEST_SKIP() << "this file system cannot hold an 8 GB sparse file";
-
     ClipFile file(path);
-    const auto info = readClip(file);
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(info->model, "OsmoPocket3");
+    EXPECT_EQ(readClip(file).value().model, "OsmoPocket3");
     EXPECT_LT(file.bytesRead(), 1 << 20);
     ClipFile again(path);
     EXPECT_EQ(readBasic(again).width, 3840);
@@ -179,25 +171,20 @@ TEST(MetadataReadClip, ReadsFromTheFileSystemAndClosesIt)
     ASSERT_TRUE(fixture::writeClip(path, ClipSpec{}));
     const auto openFiles = [] { return QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(); };
     const qsizetype before = openFiles();
-    for (int i = 0; i < 50; ++i) {
-        ASSERT_TRUE(readClip(path).has_value());
-        ASSERT_FALSE(readBasic(path).recognized);
-        ASSERT_FALSE(readCoverData(path).has_value());
-    }
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(readClip(path) && !readBasic(path).recognized && !readCoverData(path));
     EXPECT_EQ(openFiles(), before);
     EXPECT_FALSE(readClip(dir.filePath("missing.mp4")) || readCoverData(dir.filePath("missing.mp4")));
     EXPECT_FALSE(readClip(dir.path()).has_value()) << "a folder";
     // A FIFO named like a clip must not block the reader waiting for a writer.
     const QString fifo = dir.filePath("pipe.mp4");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    EXPECT_FALSE(readClip(fifo).has_value());
-    EXPECT_FALSE(readBasic(fifo).recognized);
-    EXPECT_FALSE(readCoverData(fifo).has_value());
+    EXPECT_FALSE(readClip(fifo) || readBasic(fifo).recognized || readCoverData(fifo));
 }
 
 TEST(MetadataReadClip, MetadataTrackAndFirstSample)
 {
-    const struct { const char *what; void (*apply)(ClipSpec &); bool found; } rows[] = {
+    const struct { const char *what; Change change; bool found; } rows[] = {
         {"the first of two djmd tracks", [](ClipSpec &s) { s.secondCamera = fixture::CameraSample{.model = "Other"}; }, true},
         {"no metadata track", [](ClipSpec &s) { s.camera.reset(); }, false},
         {"co64", [](ClipSpec &s) { s.useCo64 = true; }, true},
@@ -210,9 +197,7 @@ TEST(MetadataReadClip, MetadataTrackAndFirstSample)
         {"largest size", [](ClipSpec &s) { s.declaredSampleSize = 63'999'999; s.moovFirst = true; }, true},
     };
     for (const auto &row : rows) {
-        ClipSpec spec;
-        row.apply(spec);
-        const auto info = readSpec(spec);
+        const auto info = readSpec(edited(row.change));
         EXPECT_EQ(info.has_value(), row.found) << row.what;
         EXPECT_TRUE(!info || info->model == "OsmoPocket3") << row.what;
     }
@@ -220,17 +205,14 @@ TEST(MetadataReadClip, MetadataTrackAndFirstSample)
 
 TEST(MetadataReadClip, SampleFallbacks)
 {
-    // A malformed or empty sample still gives a recognized record of fallbacks,
-    // which scanning then rejects.
+    // A malformed sample still gives a recognized record of fallbacks, which scanning then rejects.
     for (const QByteArray &raw : {QByteArray("\x00\x01\x02", 3), QByteArray("garbage!")}) {
         ClipSpec spec;
         spec.rawSample = raw;
-        const auto info = readSpec(spec);
-        ASSERT_TRUE(info.has_value());
-        EXPECT_TRUE(info->recognized && info->model.isEmpty());
-        EXPECT_EQ(info->playbackFPS, 0.0);
-        EXPECT_EQ(info->gammaText, "D-Log") << "keys come from the moov, not the sample";
-        EXPECT_FALSE(isSupportedPocket(*info));
+        const ClipInfo info = readSpec(spec).value();
+        EXPECT_TRUE(info.recognized && info.model.isEmpty() && info.playbackFPS == 0.0);
+        EXPECT_EQ(info.gammaText, "D-Log") << "keys come from the moov, not the sample";
+        EXPECT_FALSE(isSupportedPocket(info));
     }
 }
 
@@ -255,9 +237,7 @@ TEST(MetadataReadClip, KelvinFromKeyOrSample)
     EXPECT_EQ(readSpec(spec)->kelvin, "4300") << "the key wins";
     spec.keys.last().second = "  ";
     EXPECT_EQ(readSpec(spec)->kelvin, "5600") << "an empty key value falls back";
-    spec.keys.removeLast();
-    spec.camera->kelvin = 0;
-    EXPECT_EQ(readSpec(spec)->kelvin, QString());
+    EXPECT_EQ(readSpec(ClipSpec{})->kelvin, QString());
 }
 
 TEST(MetadataKeyList, WithAndWithoutVersionAndFlagsAndBadItemIndexes)
@@ -272,9 +252,7 @@ TEST(MetadataKeyList, WithAndWithoutVersionAndFlagsAndBadItemIndexes)
     EXPECT_EQ(keysOf(spec).size(), 2);
     spec.extraKeyItems = {{1, "HLG"}};
     EXPECT_EQ(keysOf(spec).value(gammaKey), "HLG") << "a later item replaces the value";
-    spec.keys.clear();
-    spec.extraKeyItems.clear();
-    EXPECT_TRUE(keysOf(spec).isEmpty());
+    EXPECT_TRUE(keysOf(edited([](ClipSpec &s) { s.keys.clear(); })).isEmpty());
     EXPECT_TRUE(readDJIKeys({}).isEmpty());
 }
 
@@ -282,18 +260,16 @@ TEST(MetadataProbe, FallsBackToTheBasicRecordLikeAScan)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("DJI_0001.MP4");
-    ClipSpec camera, other, stopped, none;
-    camera.camera->captureFPS = std::numeric_limits<double>::quiet_NaN();
-    other.camera->model = "Mavic";
-    other.camera->proto = "dvtm_other.proto";
-    stopped.camera->playbackFPS = 0;
-    none.camera.reset();
-    for (const ClipSpec *spec : {&camera, &other, &stopped, &none}) {
-        ASSERT_TRUE(fixture::writeClip(path, *spec));
+    const struct { Change change; bool full; } rows[] = {
+        {[](ClipSpec &s) { s.camera->captureFPS = std::numeric_limits<double>::quiet_NaN(); }, true},
+        {[](ClipSpec &s) { s.camera->model = "Mavic"; s.camera->proto = "dvtm_other.proto"; }, false},
+        {[](ClipSpec &s) { s.camera->playbackFPS = 0; }, false},
+        {[](ClipSpec &s) { s.camera.reset(); }, false}};
+    for (const auto &row : rows) {
+        ASSERT_TRUE(fixture::writeClip(path, edited(row.change)));
         const QJsonObject o = probeClip(path);
-        const bool full = spec == &camera;
-        EXPECT_EQ(o.value("source").toString(), full ? "readClip" : "readBasic");
-        EXPECT_EQ(o.value("folderName").toString(), full ? "D-Log/4K 30p" : "Unknown");
-        EXPECT_EQ(o.value("captureFPS").toDouble(), full ? 0.0 : 30.0) << "NaN is not JSON";
+        EXPECT_EQ(o.value("source").toString(), row.full ? "readClip" : "readBasic");
+        EXPECT_EQ(o.value("folderName").toString(), row.full ? "D-Log/4K 30p" : "Unknown");
+        EXPECT_EQ(o.value("captureFPS").toDouble(), row.full ? 0.0 : 30.0) << "NaN is not JSON";
     }
 }
