@@ -13,31 +13,12 @@ using namespace vidorra;
 
 namespace {
 
-QByteArray be32(quint32 v)
-{
-    QByteArray out(4, '\0');
-    qToBigEndian(v, out.data());
-    return out;
-}
-
+QByteArray be32(quint32 v) { return QByteArray().append(char(v >> 24)).append(char(v >> 16)).append(char(v >> 8)).append(char(v)); }
 QByteArray be64(quint64 v) { return be32(quint32(v >> 32)) + be32(quint32(v)); }
-
-QByteArray box(const char *type, const QByteArray &payload)
-{
-    return be32(quint32(8 + payload.size())) + QByteArray(type, 4) + payload;
-}
-
+QByteArray box(const char *type, const QByteArray &payload) { return be32(quint32(8 + payload.size())) + type + payload; }
 QByteArray box64(const char *type, const QByteArray &payload)
 {
-    return be32(1) + QByteArray(type, 4) + be64(quint64(16 + payload.size())) + payload;
-}
-
-QStringList types(const QList<Box> &list)
-{
-    QStringList out;
-    for (const Box &b : list)
-        out.append(b.type);
-    return out;
+    return be32(1) + type + be64(quint64(16 + payload.size())) + payload;
 }
 
 std::optional<QByteArray> moovOf(const QByteArray &file)
@@ -62,8 +43,9 @@ TEST(MetadataBoxWalk, KeepsWhatCameBeforeTheFirstBadBox)
     const QByteArray two = box("ftyp", "isom") + box("free", {});
     const QByteArray data = two + be32(100) + "mdat" + "abcd"; // claims 100, holds 12
     const auto list = boxes(data, 0, data.size());
-    EXPECT_EQ(types(list), (QStringList{"ftyp", "free"}));
+    ASSERT_EQ(list.size(), 2);
     EXPECT_EQ(list[0].range(), (ByteRange{8, 12}));
+    EXPECT_EQ(list[1].type, "free");
     EXPECT_EQ(boxes(two + be32(7) + "free", 0, two.size() + 8).size(), 2) << "size below the header";
     EXPECT_TRUE(boxes(data, 0, 7).isEmpty());
     EXPECT_TRUE(boxes(data, 5, 4).isEmpty());
@@ -73,8 +55,9 @@ TEST(MetadataBoxWalk, SizeZeroAnd64BitSizes)
 {
     const QByteArray data = box64("trak", "payload") + be32(0) + "udta" + "rest of range";
     const auto list = boxes(data, 0, data.size());
-    ASSERT_EQ(types(list), (QStringList{"trak", "udta"}));
+    ASSERT_EQ(list.size(), 2);
     EXPECT_EQ(list[0].range(), (ByteRange{16, 23}));
+    EXPECT_EQ(list[1].type, "udta");
     EXPECT_EQ(list[1].end, data.size()) << "size 0 runs to the end of the range";
 
     EXPECT_TRUE(boxes(be32(1) + "free" + be64(15), 0, 16).isEmpty()) << "below its own header";
@@ -120,17 +103,13 @@ TEST(MetadataReadMoov, FindsNothingInMalformedFiles)
 }
 
 // A reader whose length is huge but whose bytes are mostly a hole: the moov limit
-// is checked before anything is read.
-class SparseReader : public PositionedReader {
-public:
+// is checked before the payload is read.
+struct SparseReader : PositionedReader {
     QByteArray head;
     qint64 size() override { return 256'000'100; }
     QByteArray readAt(qint64 offset, qint64 count) override
     {
-        account(std::min<qint64>(count, 16));
-        if (count > 16)
-            throw std::logic_error("the limit was not applied before reading");
-        return head.mid(offset, count);
+        return count > 16 ? throw std::logic_error("the limit was not applied before reading") : head.mid(offset, count);
     }
 };
 
@@ -145,12 +124,7 @@ TEST(MetadataReadMoov, CapsTheMoovSize)
 
 TEST(MetadataReadMoov, ReadErrorsAreThrown)
 {
-    class FailingReader : public PositionedReader {
-        qint64 size() override { return 100; }
-        QByteArray readAt(qint64, qint64) override { throw std::runtime_error("EIO"); }
-    } failing;
-    EXPECT_THROW(readMoov(failing), std::runtime_error);
-
+    // A file that cannot be read from: the failed read reaches the caller.
     QTemporaryDir dir;
     QFile writeOnly(dir.filePath("clip.mp4"));
     ASSERT_TRUE(writeOnly.open(QIODevice::WriteOnly));
