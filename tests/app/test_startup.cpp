@@ -1,74 +1,36 @@
 // Start-up: the hand-over to a running instance, the first-run size, the one-time reset
-// of stored frames, the launch order and the menus.
+// of stored frames, the launch order and quitting.
 
+#include "../ui/helpers/TestHelpers.h"
+
+#include "CoverLoader.h"
 #include "SingleInstance.h"
 #include "VidorraApp.h"
 #include "WindowFrames.h"
-#include "ClipFixture.h"
-#include "ui/Appearance.h"
-#include "ui/MainWindow.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
-#include "CoverLoader.h"
-#include "text/Language.h"
+#include "ui/Appearance.h"
+#include "ui/MainWindow.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QLocalServer>
 #include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
 #include <QWindow>
 #include <gtest/gtest.h>
 #include <thread>
 
 using namespace vidorra;
+using namespace vidorra::uitest;
 
 namespace {
-
-QTemporaryDir &home()
-{
-    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/vidorra-app-XXXXXX"));
-    return dir;
-}
-
-void clearSettings()
-{
-    QSettings settings(QStringLiteral("Vidorra"), QStringLiteral("Vidorra"));
-    settings.clear();
-    settings.sync();
-}
 
 QString uniqueKey()
 {
     return QStringLiteral("vidorra-test-%1").arg(QUuid::createUuid().toString(QUuid::Id128));
-}
-
-bool waitUntil(const std::function<bool()> &done, int ms = 20000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
-
-QString folderWithClips(int count)
-{
-    static int n = 0;
-    const QString dir = home().path() + QStringLiteral("/card-%1").arg(++n);
-    QDir().mkpath(dir);
-    for (int i = 1; i <= count; ++i)
-        fixture::writeClip(dir + QStringLiteral("/DJI_%1.MP4").arg(i, 4, 10, QLatin1Char('0')), {});
-    return dir;
 }
 
 } // namespace
@@ -76,10 +38,10 @@ QString folderWithClips(int count)
 TEST(HandOver, MessagesRoundTripAndRejectNonsense)
 {
     const QStringList paths = {QStringLiteral("/a/b c.mp4"), QStringLiteral("/ñ/DCIM")};
-    EXPECT_EQ(decodeHandOver(encodeHandOver(paths)), paths);
+    const QByteArray whole = encodeHandOver(paths);
+    EXPECT_EQ(decodeHandOver(whole), paths);
     EXPECT_EQ(decodeHandOver(encodeHandOver({})), QStringList{});
     // Incomplete: wait for more.
-    const QByteArray whole = encodeHandOver(paths);
     EXPECT_FALSE(decodeHandOver(whole.left(whole.size() - 1)));
     EXPECT_FALSE(decodeHandOver(whole.left(2)));
     // A length no hand-over has is refused outright.
@@ -98,16 +60,13 @@ TEST(HandOver, ASecondLaunchGivesItsPathsToTheRunningOne)
     QSignalSpy received(&first, &SingleInstance::pathsReceived);
 
     // The second launch blocks while it hands over, so it runs on its own thread here.
+    const QStringList paths = {QStringLiteral("/card/DCIM"), QStringLiteral("/card/clip.MP4")};
     bool handed = false;
-    std::thread second([&] {
-        SingleInstance other(key);
-        handed = other.handOver({QStringLiteral("/card/DCIM"), QStringLiteral("/card/clip.MP4")});
-    });
+    std::thread second([&] { handed = SingleInstance(key).handOver(paths); });
     ASSERT_TRUE(waitUntil([&] { return received.count() == 1; }));
     second.join();
     EXPECT_TRUE(handed);
-    EXPECT_EQ(received.first().first().toStringList(),
-              (QStringList{QStringLiteral("/card/DCIM"), QStringLiteral("/card/clip.MP4")}));
+    EXPECT_EQ(received.first().first().toStringList(), paths);
 
     // A launch without paths only asks the running one to come forward.
     std::thread third([&] { handed = SingleInstance(key).handOver({}); });
@@ -121,8 +80,7 @@ TEST(HandOver, ASocketLeftByACrashedRunIsTakenOver)
 {
     const QString key = uniqueKey();
     {
-        // A listener that goes away without cleaning up leaves its socket file behind;
-        // simulate it with a plain file at the socket's place.
+        // A crashed listener leaves its socket file behind: a plain file in its place.
         QLocalServer stale;
         ASSERT_TRUE(stale.listen(key));
         const QString socketPath = stale.fullServerName();
@@ -130,8 +88,7 @@ TEST(HandOver, ASocketLeftByACrashedRunIsTakenOver)
         QFile file(socketPath);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    SingleInstance instance(key);
-    EXPECT_TRUE(instance.listen());
+    EXPECT_TRUE(SingleInstance(key).listen());
 }
 
 TEST(FirstRun, FrameIsAtMost1024By704AndCentred)
@@ -143,7 +100,7 @@ TEST(FirstRun, FrameIsAtMost1024By704AndCentred)
 
 TEST(FirstRun, SizesOnceAndRemembersIt)
 {
-    clearSettings();
+    resetSettings();
     QWidget window;
     window.setMinimumSize(1030, 540);
     EXPECT_FALSE(sizeOnFirstRun(nullptr));
@@ -159,96 +116,64 @@ TEST(FirstRun, SizesOnceAndRemembersIt)
 
 TEST(FirstRun, StoredFramesAreResetOnce)
 {
-    clearSettings();
-    {
-        QSettings settings(QStringLiteral("Vidorra"), QStringLiteral("Vidorra"));
-        settings.setValue(QStringLiteral("NSWindow Frame main"), QByteArray("old"));
-        settings.setValue(QStringLiteral("NSWindow Frame other"), QByteArray("old"));
-        settings.setValue(QStringLiteral("appearance"), QStringLiteral("dark"));
-        EXPECT_EQ(resetSavedFramesOnce(settings), 2);
-        EXPECT_FALSE(settings.contains(QStringLiteral("NSWindow Frame main")));
-        EXPECT_TRUE(settings.contains(QStringLiteral("appearance")));
-        EXPECT_TRUE(settings.value(QStringLiteral("windowSizeReset2")).toBool());
-    }
+    resetSettings();
     QSettings settings(QStringLiteral("Vidorra"), QStringLiteral("Vidorra"));
+    settings.setValue(QStringLiteral("NSWindow Frame main"), QByteArray("old"));
+    settings.setValue(QStringLiteral("NSWindow Frame other"), QByteArray("old"));
+    settings.setValue(QStringLiteral("appearance"), QStringLiteral("dark"));
+    EXPECT_EQ(resetSavedFramesOnce(settings), 2);
+    EXPECT_FALSE(settings.contains(QStringLiteral("NSWindow Frame main")));
+    EXPECT_TRUE(settings.contains(QStringLiteral("appearance")));
     settings.setValue(QStringLiteral("NSWindow Frame main"), QByteArray("new"));
     EXPECT_EQ(resetSavedFramesOnce(settings), 0);
     EXPECT_TRUE(settings.contains(QStringLiteral("NSWindow Frame main")));
 }
 
-TEST(Launch, StoredDarkAppearanceMenusAndQuitting)
+TEST(Launch, StoredDarkAppearanceSettingsShortcutAndQuitting)
 {
-    clearSettings();
+    resetSettings();
     Preferences::setAppearance(QStringLiteral("dark"));
     VidorraApp app;
     QSignalSpy launched(&app, &VidorraApp::launched);
     app.launch({});
-    EXPECT_EQ(currentScheme(), Scheme::Dark);
     EXPECT_EQ(schemeOf(app.window()), Scheme::Dark);
-    EXPECT_EQ(app.window()->windowTitle(), QStringLiteral("Vidorra"));
     EXPECT_EQ(app.window()->minimumSize(), QSize(1030, 540));
     ASSERT_TRUE(waitUntil([&] { return launched.count() == 1; }));
     EXPECT_TRUE(Preferences::windowSized());
-
-    EXPECT_EQ(app.openAction()->text(), QStringLiteral("Open…"));
-    EXPECT_EQ(app.openAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    EXPECT_EQ(app.settingsAction()->text(), QStringLiteral("Settings…"));
-    EXPECT_EQ(app.settingsAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    EXPECT_EQ(app.aboutAction()->text(), QStringLiteral("About Vidorra"));
     QTest::keyClick(app.window(), Qt::Key_Comma, Qt::ControlModifier);
     EXPECT_TRUE(app.model()->showSettings());
 
     // Closing the window leaves no window open, and the application quits on that.
     EXPECT_TRUE(qApp->quitOnLastWindowClosed());
     app.window()->close();
-    EXPECT_FALSE(app.window()->isVisible());
     for (QWindow *w : QGuiApplication::topLevelWindows())
         EXPECT_FALSE(w->isVisible() && w->type() == Qt::Window) << qPrintable(w->objectName());
     applyAppearance(QStringLiteral("light"));
 }
 
-TEST(Launch, HandedPathsWinOverTheLastFolder)
+TEST(Launch, HandedPathsWinOverTheLastFolderWhichIsRestoredOtherwise)
 {
-    clearSettings();
-    const QString last = folderWithClips(2);
-    const QString handed = folderWithClips(3);
-    Preferences::setLastFolderPath(last);
-    VidorraApp app;
-    QSignalSpy launched(&app, &VidorraApp::launched);
-    app.launch({handed});
-    ASSERT_TRUE(waitUntil([&] { return launched.count() == 1; }));
-    ASSERT_TRUE(waitUntil([&] { return app.model()->result() && !app.model()->scanning(); }));
-    EXPECT_EQ(app.model()->lastURLs(), QStringList{handed});
-    EXPECT_EQ(app.model()->result()->items.size(), 3);
-    app.window()->close();
-}
-
-TEST(Launch, TheLastFolderIsRestored)
-{
-    clearSettings();
-    const QString last = folderWithClips(2);
-    Preferences::setLastFolderPath(last);
-    VidorraApp app;
-    app.launch({});
-    ASSERT_TRUE(waitUntil([&] { return app.model()->result() && !app.model()->scanning(); }));
-    EXPECT_EQ(app.model()->lastURLs(), QStringList{last});
-    app.window()->close();
+    resetSettings();
+    const QString last = freshFolder(), handed = freshFolder();
+    writeClips(last, 2);
+    writeClips(handed, 3);
+    for (const QStringList &paths : {QStringList{handed}, QStringList{}}) {
+        Preferences::setLastFolderPath(last);
+        VidorraApp app;
+        app.launch(paths);
+        ASSERT_TRUE(waitUntil([&] { return app.model()->result() && !app.model()->scanning(); }));
+        EXPECT_EQ(app.model()->lastURLs(), paths.isEmpty() ? QStringList{last} : paths);
+        EXPECT_EQ(app.model()->result()->items.size(), paths.isEmpty() ? 2 : 3);
+        app.window()->close();
+    }
 }
 
 int main(int argc, char **argv)
 {
-    const QString h = home().path();
-    QDir(h).mkpath(QStringLiteral("config"));
-    QDir(h).mkpath(QStringLiteral("data"));
-    qputenv("HOME", h.toUtf8());
-    qputenv("XDG_CONFIG_HOME", (h + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (h + QStringLiteral("/data")).toUtf8());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    usePrivateHome();
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Vidorra"));
     QCoreApplication::setApplicationName(QStringLiteral("Vidorra"));
-    Language::apply(QStringLiteral("en"));
     ::testing::InitGoogleTest(&argc, argv);
     const int failed = RUN_ALL_TESTS();
     // Picture decodes still running must not outlive the application (image plugins).

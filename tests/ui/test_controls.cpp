@@ -1,8 +1,8 @@
 // The toolbar controls driven with real pointer events: hover looks, dimmed and disabled
-// buttons, the breathing pulse, the sliding tab underline, the overlay scroll bars; and
-// the palette and icons they are drawn with.
+// buttons, the breathing pulse, the sliding tab underline, the overlay scroll bars and
+// the icons they are drawn with.
 
-#include "helpers/CardTestHelpers.h"
+#include "helpers/TestHelpers.h"
 
 #include "HoverTip.h"
 #include "IconTool.h"
@@ -10,13 +10,11 @@
 #include "OpenFolderButton.h"
 #include "OrganizeButton.h"
 #include "OverlayScrollBar.h"
-#include "Palette.h"
 #include "ResolutionTab.h"
 #include "ResolutionTabBar.h"
 #include "SortButton.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -29,13 +27,14 @@
 #include <gtest/gtest.h>
 
 using namespace vidorra;
+using namespace vidorra::uitest;
 
 namespace {
 
-// Hover look has eased in completely.
+// The hover look has eased all the way to `target`.
 bool settledHover(const HoverButton &b, double target)
 {
-    return QTest::qWaitFor([&] { return std::abs(b.hoverAmount() - target) < 1e-6; }, 3000);
+    return waitUntil([&] { return std::abs(b.hoverAmount() - target) < 1e-6; }, 3000);
 }
 
 void hover(QWidget *w)
@@ -44,12 +43,6 @@ void hover(QWidget *w)
     // The offscreen platform does not synthesise enter events for moves alone.
     QEnterEvent enter(w->rect().center(), w->mapToGlobal(w->rect().center()), w->mapToGlobal(w->rect().center()));
     QApplication::sendEvent(w, &enter);
-}
-
-void unhover(QWidget *w)
-{
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(w, &leave);
 }
 
 // Share of pixels that are not fully transparent.
@@ -64,55 +57,39 @@ double coverage(const QImage &img)
 
 } // namespace
 
-TEST(IconTool, PlainByDefaultDimmedStillClickableHoverGrowsAndNamesIt)
+TEST(IconTool, DimmedStillClicksAndTheTipNamesItWithoutCoveringThePointer)
 {
     QWidget window;
     window.resize(300, 200);
-    auto *plain = new IconTool(QStringLiteral("trash"), QStringLiteral("Delete"), false, false, &window);
-    auto *dim = new IconTool(QStringLiteral("gearshape"), QStringLiteral("Settings"), false, true, &window);
-    plain->move(100, 100);
-    dim->move(150, 100);
+    auto *middle = new IconTool(QStringLiteral("trash"), QStringLiteral("Delete"), false, true, &window);
+    auto *top = new IconTool(QStringLiteral("moon"), QStringLiteral("Dark"), false, false, &window);
+    middle->move(100, 100);
+    top->move(5, 0);
     window.show();
-    EXPECT_FALSE(plain->isOn());
-    EXPECT_FALSE(plain->isDim());
-    EXPECT_TRUE(dim->isDim());
 
-    QSignalSpy dimClicks(dim, &QAbstractButton::clicked);
-    QTest::mouseClick(dim, Qt::LeftButton);
-    EXPECT_EQ(dimClicks.size(), 1);
+    QSignalSpy clicks(middle, &QAbstractButton::clicked);
+    QTest::mouseClick(middle, Qt::LeftButton);
+    EXPECT_EQ(clicks.size(), 1);
 
-    hover(plain);
-    ASSERT_TRUE(settledHover(*plain, 1.0));
-    EXPECT_NEAR(plain->scale(), 1.08, 1e-9);
-    ASSERT_NE(plain->tip(), nullptr);
-    EXPECT_EQ(plain->tip()->text(), QStringLiteral("Delete"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return plain->tip()->opacity() >= 1.0; }, 3000));
-    // Above the tool, centred on it, and never in the way of the pointer.
-    const QRect tip = plain->tip()->geometry();
-    EXPECT_LE(tip.bottom(), plain->geometry().top());
-    EXPECT_NEAR(tip.center().x(), plain->geometry().center().x(), 1.5);
-    EXPECT_TRUE(plain->tip()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    hover(middle);
+    ASSERT_TRUE(waitUntil([&] { return middle->tip() && middle->tip()->opacity() >= 1.0; }, 3000));
+    EXPECT_EQ(middle->tip()->text(), QStringLiteral("Delete"));
+    EXPECT_LE(middle->tip()->geometry().bottom(), middle->geometry().top());   // above, centred
+    EXPECT_NEAR(middle->tip()->geometry().center().x(), middle->geometry().center().x(), 1.5);
+    EXPECT_TRUE(middle->tip()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(middle, &leave);
+    ASSERT_TRUE(settledHover(*middle, 0.0));
+    ASSERT_TRUE(waitUntil([&] { return middle->tip()->isHidden(); }, 3000));
 
-    unhover(plain);
-    ASSERT_TRUE(settledHover(*plain, 0.0));
-    EXPECT_NEAR(plain->scale(), 1.0, 1e-9);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return plain->tip()->isHidden(); }, 3000));
+    // No room above: the tip goes below, inside the window.
+    hover(top);
+    ASSERT_TRUE(waitUntil([&] { return top->tip() && top->tip()->opacity() >= 1.0; }, 3000));
+    EXPECT_GE(top->tip()->geometry().top(), top->geometry().bottom());
+    EXPECT_GE(top->tip()->geometry().left(), 0);
 }
 
-TEST(IconTool, TipMovesBelowWhenThereIsNoRoomAbove)
-{
-    QWidget window;
-    window.resize(300, 200);
-    auto *tool = new IconTool(QStringLiteral("moon"), QStringLiteral("Dark"), false, false, &window);
-    tool->move(5, 0);
-    window.show();
-    hover(tool);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tool->tip() && tool->tip()->opacity() >= 1.0; }, 3000));
-    EXPECT_GE(tool->tip()->geometry().top(), tool->geometry().bottom());
-    EXPECT_GE(tool->tip()->geometry().left(), 0);
-}
-
-TEST(SortButton, DisabledIgnoresClicksAndShowsNoHoverColours)
+TEST(SortButton, DisabledIgnoresClicksAndShowsNoHoverLook)
 {
     QWidget window;
     auto *off = new SortButton(QStringLiteral("Sort"), false, &window);
@@ -121,25 +98,21 @@ TEST(SortButton, DisabledIgnoresClicksAndShowsNoHoverColours)
     window.show();
     QSignalSpy offClicks(off, &QAbstractButton::clicked);
     QSignalSpy onClicks(on, &QAbstractButton::clicked);
-
     QTest::mouseClick(off, Qt::LeftButton);
-    EXPECT_EQ(offClicks.size(), 0);
-    hover(off);
-    QTest::qWait(250); // longer than the hover ease
-    EXPECT_EQ(off->hoverAmount(), 0.0);
-    EXPECT_EQ(off->fillColor(), solidFill().light);
-    EXPECT_EQ(off->arrowShift(), 0.0);
-
     QTest::mouseClick(on, Qt::LeftButton);
+    EXPECT_EQ(offClicks.size(), 0);
     EXPECT_EQ(onClicks.size(), 1);
+
+    hover(off);
     hover(on);
-    ASSERT_TRUE(settledHover(*on, 1.0));
-    EXPECT_EQ(on->fillColor().rgb(), Glass::orange().foreground.light.rgb());
-    EXPECT_EQ(on->textColor().rgb(), QColor(Qt::white).rgb());
-    EXPECT_DOUBLE_EQ(on->arrowShift(), 3.0);
+    ASSERT_TRUE(settledHover(*on, 1.0));   // by now the disabled one would have eased in too
+    EXPECT_GT(on->arrowShift(), 0.0);
+    EXPECT_NE(on->fillColor(), off->fillColor());
+    EXPECT_EQ(off->hoverAmount(), 0.0);
+    EXPECT_EQ(off->arrowShift(), 0.0);
 }
 
-TEST(OrganizeButton, BreathesForeverOnceShownAndDisabledIgnoresClicks)
+TEST(OrganizeButton, BreathesForeverOnceShownAndOnlyItsCapsuleClicks)
 {
     QWidget window;
     auto *button = new OrganizeButton(QStringLiteral("ORGANIZE"), true, &window);
@@ -147,95 +120,73 @@ TEST(OrganizeButton, BreathesForeverOnceShownAndDisabledIgnoresClicks)
     window.show();
     EXPECT_EQ(button->pulseAnimation().state(), QAbstractAnimation::Running);
     EXPECT_EQ(button->pulseAnimation().loopCount(), -1);
-    EXPECT_EQ(button->pulseAnimation().duration(), 2200); // 1.1 s out, 1.1 s back
-
-    // At the top of a breath the capsule is at 1.05, and it comes back down.
-    // (Frames may be skipped on a busy machine, so the peaks are caught near, not at, 1 and 0.)
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button->pulse() > 0.98; }, 6000));
-    EXPECT_NEAR(button->scale(), 1.05, 0.0015);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button->pulse() < 0.02; }, 6000));
-    // Back at rest: 1.0, or 1.025 if the pointer happens to rest on it.
-    EXPECT_NEAR(button->scale(), 1.0 + 0.025 * button->hoverAmount(), 0.0015);
 
     // A click outside the capsule (on its shadow) does nothing; inside it organizes.
     QSignalSpy clicks(button, &QAbstractButton::clicked);
+    const QPoint inside = button->capsuleRect().center().toPoint();
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(3, 3));
-    EXPECT_EQ(clicks.size(), 0);
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->capsuleRect().center().toPoint());
+    QTest::mouseClick(button, Qt::LeftButton, {}, inside);
     EXPECT_EQ(clicks.size(), 1);
-
     button->setEnabled(false);
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->capsuleRect().center().toPoint());
+    QTest::mouseClick(button, Qt::LeftButton, {}, inside);
     EXPECT_EQ(clicks.size(), 1);
-    EXPECT_EQ(button->fillColor(), QColor(Qt::white));
 }
 
 TEST(OpenFolderButton, RunsItsActionFromAnywhereInItsFrame)
 {
     OpenFolderButton button(QStringLiteral("Open Folder"));
     button.show();
-    EXPECT_EQ(button.sizeHint().height(), 36); // 34 and a pixel for the outline each side
     QSignalSpy clicks(&button, &QAbstractButton::clicked);
     QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(2, 2));
     QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(button.width() - 3, button.height() - 3));
     EXPECT_EQ(clicks.size(), 2);
 }
 
-TEST(ResolutionTab, CountZeroHoverLiftAndColours)
+TEST(ResolutionTab, HoverLiftsAllButTheChosenTab)
 {
     QWidget window;
     auto *idle = new ResolutionTab(QStringLiteral("1080p"), 0, false, &window);
     auto *chosen = new ResolutionTab(QStringLiteral("4K"), 12, true, &window);
     chosen->move(0, 60);
     window.show();
-    EXPECT_EQ(idle->count(), 0);
     EXPECT_GT(idle->sizeHint().width(), QFontMetrics(idle->font()).horizontalAdvance(QStringLiteral("1080p")));
-
     hover(idle);
-    ASSERT_TRUE(settledHover(*idle, 1.0));
-    EXPECT_DOUBLE_EQ(idle->lift(), 2.0);
     hover(chosen);
+    ASSERT_TRUE(settledHover(*idle, 1.0));
     ASSERT_TRUE(settledHover(*chosen, 1.0));
-    EXPECT_DOUBLE_EQ(chosen->lift(), 0.0); // the selected tab stays put
-
-    QSignalSpy clicks(idle, &QAbstractButton::clicked);
-    QTest::mouseClick(idle, Qt::LeftButton);
-    EXPECT_EQ(clicks.size(), 1);
+    EXPECT_GT(idle->lift(), 0.0);
+    EXPECT_EQ(chosen->lift(), 0.0);
 }
 
 TEST(ResolutionTabBar, OneUnderlineSlidesBetweenTabsAndNoneWithoutSelection)
 {
+    const QList<ResolutionTabBar::Entry> tabs = {{QStringLiteral("4K"), 3}, {QStringLiteral("2.7K"), 0},
+                                                  {QStringLiteral("1080p"), 7}};
     ResolutionTabBar bar;
     bar.resize(600, 60);
-    bar.setTabs({{QStringLiteral("4K"), 3}, {QStringLiteral("2.7K"), 0}, {QStringLiteral("1080p"), 7}},
-                QStringLiteral("4K"));
+    bar.setTabs(tabs, QStringLiteral("4K"));
     bar.show();
     ASSERT_TRUE(bar.underline());
     const QRectF first = *bar.underline();
     ResolutionTab *third = bar.tab(QStringLiteral("1080p"));
     ASSERT_NE(third, nullptr);
-    EXPECT_EQ(first, bar.tab(QStringLiteral("4K"))->underlineRect().translated(bar.tab(QStringLiteral("4K"))->pos()));
 
     QSignalSpy chosen(&bar, &ResolutionTabBar::tabChosen);
     QTest::mouseClick(third, Qt::LeftButton);
     ASSERT_EQ(chosen.size(), 1);
     EXPECT_EQ(chosen.at(0).at(0).toString(), QStringLiteral("1080p"));
 
-    // The window answers by moving the selection: the same line glides over.
-    bar.setTabs({{QStringLiteral("4K"), 3}, {QStringLiteral("2.7K"), 0}, {QStringLiteral("1080p"), 7}},
-                QStringLiteral("1080p"));
-    EXPECT_EQ(bar.tabs().at(2), third); // tabs kept, not rebuilt
-    EXPECT_TRUE(bar.isSliding());
-    const QRectF target = *bar.underlineTarget();
-    EXPECT_GT(target.left(), first.left());
-    // It starts where it was (no jump) and moves steadily over to the new tab.
-    ASSERT_TRUE(bar.underline());
+    // The window answers by moving the selection: the same line glides over from where it was.
+    bar.setTabs(tabs, QStringLiteral("1080p"));
+    EXPECT_EQ(bar.tabs().at(2), third);   // tabs kept, not rebuilt
+    ASSERT_TRUE(bar.isSliding() && bar.underline());
     EXPECT_EQ(bar.underline()->left(), first.left());
+    const QRectF target = *bar.underlineTarget();
     QList<double> path;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] { path << bar.underline()->left(); });
     watch.start(5);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !bar.isSliding(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return !bar.isSliding(); }, 3000));
     watch.stop();
     EXPECT_TRUE(std::is_sorted(path.begin(), path.end()));
     EXPECT_EQ(*bar.underline(), target);
@@ -244,8 +195,7 @@ TEST(ResolutionTabBar, OneUnderlineSlidesBetweenTabsAndNoneWithoutSelection)
 
     bar.setCurrent(std::nullopt);
     EXPECT_FALSE(bar.underline());
-    for (ResolutionTab *t : bar.tabs())
-        EXPECT_FALSE(t->isOn());
+    EXPECT_FALSE(third->isOn());
 }
 
 TEST(OverlayScroller, OneThinBarThatFollowsTheAreaAndIsNeverStacked)
@@ -260,12 +210,10 @@ TEST(OverlayScroller, OneThinBarThatFollowsTheAreaAndIsNeverStacked)
     OverlayScrollBar *bar = OverlayScroller::install(&area);
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(OverlayScroller::install(&area), bar);
-    QEvent style(QEvent::StyleChange); // the desktop changed its scroll bar preference
+    QEvent style(QEvent::StyleChange);   // the desktop changed its scroll bar preference
     QApplication::sendEvent(&area, &style);
     EXPECT_EQ(area.findChildren<OverlayScrollBar *>().size(), 1);
     EXPECT_EQ(area.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    EXPECT_EQ(bar->width(), OverlayScrollBar::thickness);
-    EXPECT_EQ(bar->geometry().right(), area.rect().right());
 
     QScrollBar *own = area.verticalScrollBar();
     ASSERT_GT(own->maximum(), 0);
@@ -276,29 +224,15 @@ TEST(OverlayScroller, OneThinBarThatFollowsTheAreaAndIsNeverStacked)
     EXPECT_EQ(own->value(), 0);
 
     // Dragging the knob scrolls the area; nothing is drawn where the track would be.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->knobOpacity() >= 1.0; }, 2000));
-    const QRectF knob = bar->knobRect();
-    ASSERT_FALSE(knob.isEmpty());
-    QTest::mousePress(bar, Qt::LeftButton, {}, knob.center().toPoint());
-    QTest::mouseMove(bar, knob.center().toPoint() + QPoint(0, 150));
-    QTest::mouseRelease(bar, Qt::LeftButton, {}, knob.center().toPoint() + QPoint(0, 150));
+    ASSERT_TRUE(waitUntil([&] { return bar->knobOpacity() >= 1.0; }, 2000));
+    const QPoint knob = bar->knobRect().center().toPoint();
+    QTest::mousePress(bar, Qt::LeftButton, {}, knob);
+    QTest::mouseMove(bar, knob + QPoint(0, 150));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, knob + QPoint(0, 150));
     EXPECT_GT(own->value(), 0);
     const QImage img = bar->grab().toImage();
-    const QPoint empty(int(bar->knobRect().center().x()),
-                       bar->knobRect().top() > 20 ? 5 : bar->height() - 5);
+    const QPoint empty(int(bar->knobRect().center().x()), bar->knobRect().top() > 20 ? 5 : bar->height() - 5);
     EXPECT_EQ(qAlpha(img.pixel(empty)), 0);
-}
-
-TEST(Palette, ProfilePillsAndSchemes)
-{
-    EXPECT_EQ(profilePill(QStringLiteral("D-Log")).foreground.light, QColor(228, 87, 13));
-    EXPECT_EQ(profilePill(QStringLiteral("D-Log 2")).foreground.dark, QColor(52, 211, 153));
-    EXPECT_EQ(profilePill(QStringLiteral("HLG")).background.light, Glass::chip().light);
-    EXPECT_EQ(profilePill(QStringLiteral("d-log")).foreground.light, Glass::secondary().light);
-    EXPECT_EQ(schemeOf(appPalette(Scheme::Dark)), Scheme::Dark);
-    EXPECT_EQ(schemeOf(appPalette(Scheme::Light)), Scheme::Light);
-    EXPECT_NEAR(Glass::orange().background.dark.alphaF(), 0.16, 0.005);
-    EXPECT_EQ(solidText().in(Scheme::Dark), QColor(Qt::white));
 }
 
 TEST(Icons, EverySymbolDrawsAndStaysSharpAtTwiceTheScale)
@@ -307,57 +241,25 @@ TEST(Icons, EverySymbolDrawsAndStaysSharpAtTwiceTheScale)
                                "sun.max", "moon", "folder", "folder.fill", "arrow.right", "play.fill",
                                "xmark", "chevron.left", "plus", "film.stack"};
     for (const QString &name : names) {
-        ASSERT_TRUE(Icons::has(name)) << name.toStdString();
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_TRUE(Icons::has(name));
         QImage one(14, 14, QImage::Format_ARGB32_Premultiplied);
         one.fill(Qt::transparent);
         QPainter p1(&one);
         Icons::paint(p1, name, QRectF(0, 0, 14, 14), Qt::black);
         p1.end();
-        EXPECT_GT(coverage(one), 0.05) << name.toStdString();
-
-        // Drawn at twice the pixels, not scaled up: the same share of the box is inked
-        // and its edges are as narrow (a blurred copy would have wider half-tone edges).
-        const QIcon icon = Icons::icon(name, Qt::black);
-        const QPixmap two = icon.pixmap(QSize(14, 14), 2.0);
-        EXPECT_EQ(two.size(), QSize(28, 28)) << name.toStdString();
-        EXPECT_NEAR(coverage(two.toImage()), coverage(one), 0.2) << name.toStdString();
+        EXPECT_GT(coverage(one), 0.05);
+        // Drawn at twice the pixels, not scaled up: the same share of the box is inked.
+        const QPixmap two = Icons::icon(name, Qt::black).pixmap(QSize(14, 14), 2.0);
+        EXPECT_EQ(two.size(), QSize(28, 28));
+        EXPECT_NEAR(coverage(two.toImage()), coverage(one), 0.2);
     }
     EXPECT_FALSE(Icons::has(QStringLiteral("no.such.symbol")));
 }
 
-TEST(Controls, RenderInBothAppearances)
-{
-    for (Scheme scheme : {Scheme::Light, Scheme::Dark}) {
-        const QString tag = scheme == Scheme::Dark ? QStringLiteral("dark") : QStringLiteral("light");
-        QWidget strip;
-        cardtest::paint(&strip, scheme);
-        auto *row = new QHBoxLayout(&strip);
-        const QStringList tools = {"arrow.uturn.backward", "trash", "wand.and.stars", "pencil", "gearshape",
-                                   scheme == Scheme::Dark ? "sun.max" : "moon"};
-        for (const QString &t : tools)
-            row->addWidget(new IconTool(t, t, t == QLatin1String("wand.and.stars")));
-        row->addWidget(new OpenFolderButton(QStringLiteral("Open Folder")));
-        row->addWidget(new SortButton(QStringLiteral("Sort"), true));
-        row->addWidget(new SortButton(QStringLiteral("Sort"), false));
-        auto *organize = new OrganizeButton(QStringLiteral("ORGANIZE"));
-        row->addWidget(organize);
-        strip.show();
-        const QImage shot = cardtest::shoot(&strip, QStringLiteral("controls-") + tag);
-        EXPECT_FALSE(shot.isNull());
-
-        ResolutionTabBar bar;
-        cardtest::paint(&bar, scheme);
-        bar.resize(520, 60);
-        bar.setTabs({{QStringLiteral("4K"), 31}, {QStringLiteral("2.7K"), 0}, {QStringLiteral("1080p"), 7}},
-                    QStringLiteral("4K"));
-        bar.show();
-        cardtest::shoot(&bar, QStringLiteral("tabs-") + tag);
-    }
-}
-
 int main(int argc, char **argv)
 {
-    cardtest::usePrivateHome();
+    usePrivateHome();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,13 +1,14 @@
 // The real window driven headless with mouse and keyboard over folders of fixture clips:
-// dropping, the intro, tabs, piles, selection, sorting, undo, trash, shortcuts, the grid's
-// columns, the message bar and the appearance.
+// dropping, the intro, tabs, piles, selection, sorting, undo, trash, shortcuts, the grid,
+// the message bar and the appearance.
 
-#include "helpers/WindowTestHelpers.h"
+#include "helpers/TestHelpers.h"
 
 #include "ActionRow.h"
 #include "Appearance.h"
 #include "CardGrid.h"
 #include "ClipCard.h"
+#include "CoverLoader.h"
 #include "DropTarget.h"
 #include "EmptyState.h"
 #include "HoverTip.h"
@@ -28,11 +29,9 @@
 #include "WindowState.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
-#include "CoverLoader.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -45,7 +44,7 @@
 #include <gtest/gtest.h>
 
 using namespace vidorra;
-using namespace vidorra::windowtest;
+using namespace vidorra::uitest;
 
 namespace {
 
@@ -59,11 +58,6 @@ public:
         ++starts;
     }
     void cancel() override { pending = nullptr; }
-    void fire()
-    {
-        if (auto run = std::exchange(pending, nullptr))
-            run();
-    }
     int interval = 0;
     int starts = 0;
     std::function<void()> pending;
@@ -93,12 +87,11 @@ protected:
     {
         QMimeData mime;
         mime.setUrls(urls);
-        const QPoint at(600, 400);
-        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(600, 400), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(window.get(), &enter);
         EXPECT_TRUE(enter.isAccepted());
         EXPECT_TRUE(model->dropTargeted());
-        QDropEvent dropped(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent dropped(QPointF(600, 400), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(window.get(), &dropped);
         EXPECT_FALSE(model->dropTargeted());
     }
@@ -115,13 +108,9 @@ protected:
             click(window->introMosaic()->organizeButton());
         ASSERT_FALSE(window->introShown());
     }
-    static void click(QWidget *w, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    void openFirstPile()
     {
-        ASSERT_TRUE(w && w->isVisible());
-        QTest::mouseClick(w, Qt::LeftButton, mods, w->rect().center());
-    }
-    void openPile(const QString &pileFolder)
-    {
+        const QString pileFolder = model->lib().sections.first().folder;
         PileCard *pile = window->pileList()->card(pileFolder);
         ASSERT_NE(pile, nullptr);
         window->pileList()->ensureWidgetVisible(pile);
@@ -129,42 +118,42 @@ protected:
         ASSERT_EQ(model->openFolder(), pileFolder);
         ASSERT_TRUE(waitUntil([this] { return !window->cardGrid()->boundCards().isEmpty(); }));
     }
+    static void click(QWidget *w, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        ASSERT_TRUE(w && w->isVisible());
+        QTest::mouseClick(w, Qt::LeftButton, mods, w->rect().center());
+    }
     ClipCard *card(int index) { return window->cardGrid()->ensureVisible(index); }
     QList<Planned> pile() { return openItems(*model).value_or(QList<Planned>{}); }
     QSet<QUuid> idsOf(const QList<int> &positions)
     {
         QSet<QUuid> out;
-        const QList<Planned> items = pile();
         for (int i : positions)
-            out.insert(items[i].id);
+            out.insert(pile()[i].id);
         return out;
     }
     bool actionDone(QSignalSpy &spy)
     {
         return waitUntil([&] { return spy.count() > 0 && !model->busy() && !model->scanning(); });
     }
-    // Answers the next modal question with the button of that text; records its title.
-    void answerNextQuestion(const QString &button, QString *title = nullptr)
+    // Answers the next modal question with the button of that text; records its text.
+    void answerNextQuestion(const QString &button, QString *asked = nullptr)
     {
         auto *poll = new QTimer(qApp);
-        poll->setInterval(10);
-        QObject::connect(poll, &QTimer::timeout, [poll, button, title] {
+        QObject::connect(poll, &QTimer::timeout, [poll, button, asked] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box)
                 return;
-            poll->stop();
             poll->deleteLater();
-            if (title)
-                *title = box->text();
-            for (QAbstractButton *b : box->buttons()) {
-                if (b->text() == button) {
-                    b->click();
-                    return;
-                }
-            }
+            poll->stop();
+            if (asked)
+                *asked = box->text();
+            for (QAbstractButton *b : box->buttons())
+                if (b->text() == button)
+                    return b->click();
             box->reject();
         });
-        poll->start();
+        poll->start(10);
     }
 
     QString folder;
@@ -201,41 +190,33 @@ TEST_F(WindowTest, DroppingAFolderShowsTheIntroThenTabsAndPiles)
     drop({QUrl::fromLocalFile(folder)});
     ASSERT_TRUE(scanEnded());
     EXPECT_EQ(model->lastURLs(), QStringList{folder});
-    // Ten clips: the intro plays every one of them.
     ASSERT_TRUE(window->introShown());
     EXPECT_EQ(window->introMosaic()->tiles().size(), 10);
-    EXPECT_TRUE(window->introMosaic()->progressText().isEmpty());
 
     click(window->introMosaic()->organizeButton());
     EXPECT_TRUE(model->organized());
     EXPECT_FALSE(window->introShown());
-    EXPECT_TRUE(window->introMosaic()->tiles().isEmpty());
+    EXPECT_TRUE(window->introMosaic()->tiles().isEmpty());   // the intro's players are let go
 
-    // One tab per resolution with its count; the current one marked.
+    // One tab per resolution with its count, the current one marked.
     ResolutionTabBar *bar = window->tabBar();
-    ASSERT_TRUE(bar->isVisible());
     ASSERT_EQ(bar->tabs().size(), model->lib().tabs.size());
     ASSERT_GE(bar->tabs().size(), 2);
     int total = 0;
+    ResolutionTab *other = nullptr;
     for (int i = 0; i < bar->tabs().size(); ++i) {
         EXPECT_EQ(bar->tabs()[i]->name(), model->lib().tabs[i].name);
-        EXPECT_EQ(bar->tabs()[i]->count(), model->lib().tabs[i].count);
         EXPECT_EQ(bar->tabs()[i]->isOn(), bar->tabs()[i]->name() == model->lib().current);
         total += bar->tabs()[i]->count();
+        if (!bar->tabs()[i]->isOn())
+            other = bar->tabs()[i];
     }
     EXPECT_EQ(total, 10);
-
-    // The piles of the current tab, one card per section.
     EXPECT_EQ(window->pileList()->cards().size(), model->lib().sections.size());
     EXPECT_TRUE(window->statusLine()->mainText().startsWith(QStringLiteral("%1 clips · ").arg(model->lib().visible.size())));
     EXPECT_EQ(window->statusLine()->sourceText(), QFileInfo(folder).fileName());
 
     // Choosing another tab by mouse shows its piles.
-    ResolutionTab *other = nullptr;
-    for (ResolutionTab *t : bar->tabs()) {
-        if (!t->isOn())
-            other = t;
-    }
     ASSERT_NE(other, nullptr);
     const QString otherName = other->name();
     click(other);
@@ -273,23 +254,18 @@ TEST_F(WindowTest, SelectionByClickShiftAndCtrlInAnOpenPile)
 {
     writeClips(folder, 7);
     loadOrganized();
-    ASSERT_EQ(model->lib().sections.size(), 1);
-    openPile(model->lib().sections.first().folder);
+    openFirstPile();
     EXPECT_EQ(pile().size(), 7);
-    EXPECT_TRUE(window->pileHeader()->isVisible());
     EXPECT_FALSE(window->tabBar()->isVisible());
     EXPECT_EQ(window->pileHeader()->title(), QStringLiteral("30p"));
 
     click(card(0));
-    EXPECT_EQ(model->selection(), idsOf({0}));
     click(card(3), Qt::ShiftModifier);
     EXPECT_EQ(model->selection(), idsOf({0, 1, 2, 3}));
     click(card(1), Qt::ShiftModifier);
-    EXPECT_EQ(model->selection(), idsOf({0, 1}));
-    EXPECT_EQ(window->selectionAnchor(), pile()[0].id);
+    EXPECT_EQ(model->selection(), idsOf({0, 1}));   // the range shrinks from the anchor
     // Ctrl-clicking a selected card deselects it and anchors there.
     click(card(1), Qt::ControlModifier);
-    EXPECT_EQ(model->selection(), idsOf({0}));
     EXPECT_EQ(window->selectionAnchor(), pile()[1].id);
     click(card(5), Qt::ControlModifier);
     EXPECT_EQ(model->selection(), idsOf({0, 5}));
@@ -317,7 +293,6 @@ TEST_F(WindowTest, SortMovesTheFilesAndUndoBringsThemBack)
         destination.insert(QFileInfo(p.url).fileName(), p.folder);
 
     SortButton *sort = window->actionRow()->sortButton();
-    ASSERT_TRUE(sort->isEnabled());
     QSignalSpy finished(model.get(), &Model::actionFinished);
     click(sort);
     ASSERT_TRUE(actionDone(finished));
@@ -325,14 +300,11 @@ TEST_F(WindowTest, SortMovesTheFilesAndUndoBringsThemBack)
     for (auto it = destination.cbegin(); it != destination.cend(); ++it)
         EXPECT_TRUE(QFileInfo::exists(folder + u'/' + it.value() + u'/' + it.key())) << qPrintable(it.key());
     EXPECT_FALSE(QFileInfo::exists(written.first()));
-    EXPECT_TRUE(model->organized());
-    // Everything lies in its folder now: nothing left to sort, the folder can be opened.
+    // Nothing left to sort: the folder can be opened instead.
     EXPECT_TRUE(waitUntil([&] { return window->actionRow()->offersOpen(); }));
     EXPECT_FALSE(sort->isEnabled());
-    EXPECT_EQ(window->statusLine()->sortedText(), QStringLiteral("Sorted"));
 
     IconTool *undo = window->titleRow()->undoTool();
-    ASSERT_TRUE(undo->isVisible());
     finished.clear();
     click(undo);
     ASSERT_TRUE(actionDone(finished));
@@ -345,20 +317,18 @@ TEST_F(WindowTest, DeletingASelectionAsksFirst)
 {
     writeClips(folder, 6);
     loadOrganized();
-    openPile(model->lib().sections.first().folder);
+    openFirstPile();
     click(card(1));
     click(card(2), Qt::ShiftModifier);
-    ASSERT_EQ(model->selectedItems().size(), 2);
     const QList<Planned> chosen = model->selectedItems();
+    ASSERT_EQ(chosen.size(), 2);
 
     // Cancelled: nothing moves.
     QString asked;
     answerNextQuestion(QStringLiteral("Cancel"), &asked);
     QTest::keyClick(window.get(), Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(asked, QStringLiteral("Delete 2 clips?"));
-    EXPECT_FALSE(model->busy());
-    for (const Planned &p : chosen)
-        EXPECT_TRUE(QFileInfo::exists(p.url));
+    EXPECT_EQ(filesBelow(folder).size(), 6);
 
     // Confirmed with the Delete tool: both go to the trash, the rest stays.
     QSignalSpy finished(model.get(), &Model::actionFinished);
@@ -366,10 +336,8 @@ TEST_F(WindowTest, DeletingASelectionAsksFirst)
     click(window->titleRow()->deleteTool());
     ASSERT_TRUE(actionDone(finished));
     EXPECT_EQ(model->message(), QStringLiteral("Moved to Trash"));
-    for (const Planned &p : chosen) {
-        EXPECT_FALSE(QFileInfo::exists(p.url));
+    for (const Planned &p : chosen)
         EXPECT_TRUE(QFileInfo::exists(privateHome() + "/data/Trash/files/" + QFileInfo(p.url).fileName()));
-    }
     EXPECT_EQ(filesBelow(folder).size(), 4);
     EXPECT_TRUE(model->selection().isEmpty());
     EXPECT_EQ(window->cardGrid()->items().size(), 4);
@@ -379,20 +347,19 @@ TEST_F(WindowTest, KeyboardShortcuts)
 {
     writeClips(folder, 6);
     loadOrganized();
-    // Ctrl+A with no pile open empties the selection.
+    // With no pile open Ctrl+A selects nothing and Space opens nothing.
     QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);
-    EXPECT_TRUE(model->selection().isEmpty());
-    // Space with no pile open does nothing.
     QTest::keyClick(window.get(), Qt::Key_Space);
+    EXPECT_TRUE(model->selection().isEmpty());
     EXPECT_FALSE(model->preview());
 
-    openPile(model->lib().sections.first().folder);
+    openFirstPile();
     QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(model->selection(), idsOf({0, 1, 2, 3, 4, 5}));
     QTest::keyClick(window.get(), Qt::Key_Escape);
     EXPECT_TRUE(model->selection().isEmpty());
 
-    // Space opens the hovered card's clip even when others are selected.
+    // Space opens the hovered card's clip even when another is selected.
     click(card(1));
     ClipCard *hovered = card(4);
     QTest::mouseMove(hovered, QPoint(hovered->width() / 2, hovered->height() - 6));
@@ -400,9 +367,8 @@ TEST_F(WindowTest, KeyboardShortcuts)
     QTest::keyClick(window.get(), Qt::Key_Space);
     ASSERT_TRUE(model->preview());
     EXPECT_EQ(model->preview()->id, pile()[4].id);
+    // The arrows step and stop at the ends.
     QTest::keyClick(window.get(), Qt::Key_Right);
-    EXPECT_EQ(model->preview()->id, pile()[5].id);
-    // At the last clip Right leaves the preview where it is.
     QTest::keyClick(window.get(), Qt::Key_Right);
     EXPECT_EQ(model->preview()->id, pile()[5].id);
     QTest::keyClick(window.get(), Qt::Key_Left);
@@ -414,7 +380,7 @@ TEST_F(WindowTest, KeyboardShortcuts)
     QTest::keyClick(window.get(), Qt::Key_Escape);
     EXPECT_TRUE(model->selection().isEmpty());
 
-    // With the pointer elsewhere Space opens the first selected clip.
+    // With the pointer elsewhere Space opens the first selected clip, and closes it again.
     click(card(2));
     QTest::mouseMove(window->titleRow(), QPoint(300, 20));
     ASSERT_TRUE(waitUntil([&] { return !model->hoveredID(); }));
@@ -423,52 +389,30 @@ TEST_F(WindowTest, KeyboardShortcuts)
     EXPECT_EQ(model->preview()->id, pile()[2].id);
     QTest::keyClick(window.get(), Qt::Key_Space);
     EXPECT_FALSE(model->preview());
-    // The arrows do nothing while no preview is open.
     EXPECT_FALSE(window->shortcuts()->left()->isEnabled());
-    // Ctrl+Backspace trashes the selection too (after asking).
+    // Ctrl+Backspace trashes the selection too, after asking.
     QString asked;
     answerNextQuestion(QStringLiteral("Cancel"), &asked);
     QTest::keyClick(window.get(), Qt::Key_Backspace, Qt::ControlModifier);
     EXPECT_EQ(asked, QStringLiteral("Delete DJI_0003.MP4?"));
 }
 
-TEST_F(WindowTest, GridColumnsFollowTheWidth)
-{
-    writeClips(folder, 12);
-    loadOrganized();
-    openPile(model->lib().sections.first().folder);
-    CardGrid *grid = window->cardGrid();
-    ASSERT_EQ(grid->viewport()->width(), 1200);
-    EXPECT_EQ(grid->metrics().columns, 5);
-    EXPECT_NEAR(grid->metrics().cardWidth, 228.8, 1e-9);
-    EXPECT_NEAR(card(0)->width(), 228.8, 1.0);
-    EXPECT_EQ(card(1)->y(), card(0)->y());
-    EXPECT_GT(card(5)->y(), card(0)->y());
-    EXPECT_EQ(card(5)->x(), card(0)->x());
-
-    // The same grid 400 wide: one column of 384.
-    CardGrid narrow;
-    narrow.setItems(pile());
-    narrow.resize(400, 700);
-    narrow.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&narrow));
-    EXPECT_EQ(narrow.metrics().columns, 1);
-    EXPECT_DOUBLE_EQ(narrow.metrics().cardWidth, 384);
-    EXPECT_EQ(narrow.cardAt(0)->width(), 384);
-    EXPECT_EQ(narrow.cardAt(1)->x(), narrow.cardAt(0)->x());
-}
-
-TEST_F(WindowTest, OnlyVisibleCellsHoldCards)
+TEST_F(WindowTest, GridLaysOutColumnsAndHoldsCardsOnlyForVisibleCells)
 {
     writeClips(folder, 60);
     loadOrganized();
-    openPile(model->lib().sections.first().folder);
+    openFirstPile();
     CardGrid *grid = window->cardGrid();
+    EXPECT_EQ(grid->metrics().columns, 5);
+    EXPECT_EQ(card(4)->y(), card(0)->y());
+    EXPECT_EQ(card(5)->x(), card(0)->x());
+    EXPECT_GT(card(5)->y(), card(0)->y());
+
     const int shown = int(grid->boundCards().size());
     EXPECT_LT(shown, 60);
     grid->ensureVisible(59);
-    EXPECT_TRUE(grid->cardAt(59));
     EXPECT_FALSE(grid->cardAt(0));
+    ASSERT_TRUE(grid->cardAt(59));
     EXPECT_EQ(grid->cardAt(59)->clip()->id, pile()[59].id);
     EXPECT_LE(grid->boundCards().size(), shown + 5);
 }
@@ -481,9 +425,8 @@ TEST_F(WindowTest, MessageBarClearsAfterThreeSecondsUnlessItHasALineBreak)
 
     model->setMessage(QStringLiteral("Sorted"));
     EXPECT_TRUE(window->messageBar()->isVisible());
-    EXPECT_EQ(window->messageBar()->text(), QStringLiteral("Sorted"));
     EXPECT_EQ(clock->interval, 3000);
-    clock->fire();
+    std::exchange(clock->pending, nullptr)();
     EXPECT_TRUE(model->message().isEmpty());
     EXPECT_FALSE(window->messageBar()->isVisible());
 
@@ -499,7 +442,6 @@ TEST_F(WindowTest, MessageBarClearsAfterThreeSecondsUnlessItHasALineBreak)
     model->setMessage(QStringLiteral("Finished with 1 issue(s):\nDJI_0001.MP4: denied"));
     EXPECT_EQ(clock->starts, starts);
     EXPECT_FALSE(clock->pending);
-    EXPECT_TRUE(window->messageBar()->isVisible());
     auto *close = window->messageBar()->findChild<QAbstractButton *>();
     ASSERT_NE(close, nullptr);
     click(close);
@@ -512,8 +454,7 @@ TEST_F(WindowTest, IntroShowsOnlyOnceSixClipsAreReadAndNotAfterOrganize)
     writeClips(folder, 40);
     struct Step {
         qsizetype items;
-        bool scanning;
-        bool intro;
+        bool scanning, intro;
     };
     QList<Step> steps;
     QObject::connect(model.get(), &Model::resultChanged, window.get(), [&] {
@@ -537,6 +478,7 @@ TEST_F(WindowTest, IntroShowsOnlyOnceSixClipsAreReadAndNotAfterOrganize)
     ASSERT_TRUE(scanEnded());
     EXPECT_TRUE(window->introShown());
 
+    // Once organised, more clips arriving never bring the intro back.
     click(window->introMosaic()->organizeButton());
     std::optional<ScanResult> more = model->result();
     more->items += more->items.mid(0, 3);
@@ -553,14 +495,10 @@ TEST_F(WindowTest, OpenRootWithoutAFolderSaysSo)
 TEST_F(WindowTest, ThemeToggleStoresAndAppliesTheOtherAppearance)
 {
     IconTool *theme = window->titleRow()->themeTool();
-    EXPECT_EQ(currentScheme(), Scheme::Light);
-    EXPECT_EQ(theme->symbol(), QStringLiteral("moon"));
     EXPECT_EQ(theme->help(), QStringLiteral("Dark"));
     click(theme);
     EXPECT_EQ(Preferences::appearance(), QStringLiteral("dark"));
-    EXPECT_EQ(currentScheme(), Scheme::Dark);
     EXPECT_EQ(schemeOf(window.get()), Scheme::Dark);
-    EXPECT_EQ(theme->symbol(), QStringLiteral("sun.max"));
     EXPECT_EQ(theme->help(), QStringLiteral("Light"));
     click(theme);
     EXPECT_EQ(Preferences::appearance(), QStringLiteral("light"));
@@ -570,18 +508,14 @@ TEST_F(WindowTest, ThemeToggleStoresAndAppliesTheOtherAppearance)
 TEST(Appearance, ModesCompareExactlyAndOthersFollowTheDesktop)
 {
     detail::overrideSystemScheme(Scheme::Dark);
-    applyAppearance(QStringLiteral("light"));
-    EXPECT_EQ(currentScheme(), Scheme::Light);
     applyAppearance(QStringLiteral("Dark"));   // not "dark": follows the desktop
-    EXPECT_EQ(currentScheme(), Scheme::Dark);
     detail::overrideSystemScheme(Scheme::Light);
-    EXPECT_EQ(currentScheme(), Scheme::Light);   // still following it
+    EXPECT_EQ(currentScheme(), Scheme::Light);
     applyAppearance(QStringLiteral("dark"));
     EXPECT_EQ(currentScheme(), Scheme::Dark);
-    detail::overrideSystemScheme(Scheme::Light); // no longer following
+    detail::overrideSystemScheme(Scheme::Light);   // no longer following
     EXPECT_EQ(currentScheme(), Scheme::Dark);
     applyAppearance(std::nullopt);
-    EXPECT_EQ(currentScheme(), Scheme::Light);
     EXPECT_EQ(schemeOf(QApplication::palette()), Scheme::Light);
     detail::overrideSystemScheme(std::nullopt);
     applyAppearance(QStringLiteral("light"));
