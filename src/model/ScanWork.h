@@ -1,6 +1,7 @@
 #pragma once
 // The scan of one load, run on a background thread: collect, then analyse the files
-// in chunks read in parallel, handing batches of records on in collected order.
+// on reader threads that each claim the next chunk, handing batches of records on in
+// collected order.
 
 #include "library/Library.h"
 #include "library/Scan.h"
@@ -13,8 +14,8 @@
 
 namespace vidorra {
 
-// Files analysed in parallel at a time: enough to keep every core busy on a large
-// card without starting one task per file.
+// Files a reader claims at a time: few enough that batches stay in collected order
+// without waiting long for a straggler, many enough that claiming costs nothing.
 inline constexpr int kScanChunk = 32;
 // Batches are handed on at most this often (plus once at the end), because every
 // batch rebuilds the library and redraws the window.
@@ -62,16 +63,18 @@ struct ScanSink {
 
 // Pacing of the scan, changed by tests and benchmarks only.
 struct ScanHooks {
-    // Batches are handed on when more than this has passed since the last one.
+    // Batches are handed on when this much has passed since the last one; a negative
+    // value hands on every chunk by itself.
     int updateIntervalMs = kScanUpdateIntervalMs;
-    // Called on the scan thread before each chunk is read, after the cancellation
-    // check, with the scan's sources and the index of the chunk's first file.
+    // Called on a reader thread before each chunk is read, after the cancellation
+    // check, with the scan's sources and the index of the chunk's first file. Chunks
+    // before it are handed on meanwhile; chunks after it wait for it.
     std::function<void(const QStringList &sources, int firstIndex)> beforeChunk;
 };
 
-// Runs the whole scan; stops before the next chunk once `token` is cancelled,
-// dropping records not yet handed on. The end is handed on even for a scan cancelled
-// during its last chunk: the model checks the token again when it applies it.
+// Runs the whole scan; once `token` is cancelled, readers start no further chunk and
+// nothing more is handed on, not even the end. The model checks the token again when
+// it applies what was handed on before.
 void runScan(const QStringList &urls, const ScanTokenPtr &token, const ScanSink &sink,
              const ScanHooks &hooks = {});
 
