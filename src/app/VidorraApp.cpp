@@ -29,10 +29,12 @@ VidorraApp::~VidorraApp()
 void VidorraApp::launch(const QStringList &paths)
 {
     willFinishLaunching();
-    createWindow();
-    win->show();
+    // Files handed over at launch are scanned from the start: the window, built from the
+    // model's state, comes up while the scan collects and reads them.
     if (!paths.isEmpty())
         openPaths(paths);
+    createWindow();
+    win->show();
     didFinishLaunching();
 }
 
