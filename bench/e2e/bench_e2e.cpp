@@ -26,6 +26,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -50,6 +51,36 @@ double peakMiB()
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
     }
     return -1;
+}
+
+// CPU time (user + system) of this process's threads so far, in ms, summed by thread
+// name: where the application's time went while it scanned.
+QMap<QString, double> cpuByThread()
+{
+    QMap<QString, double> out;
+    QFile self(QStringLiteral("/proc/self/stat"));
+    if (self.open(QIODevice::ReadOnly)) {
+        // utime, stime, cutime, cstime of the whole process, ended threads included
+        const QByteArray line = self.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 12)
+            out[QStringLiteral("(whole process)")] = (fields[11].toDouble() + fields[12].toDouble()) * 1000.0 / sysconf(_SC_CLK_TCK);
+    }
+    const double tick = 1000.0 / sysconf(_SC_CLK_TCK);
+    for (const QString &tid : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(tid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const qsizetype open = line.indexOf('('), close = line.lastIndexOf(')');
+        if (open < 0 || close < open)
+            continue;
+        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+        if (fields.size() < 13)
+            continue; // fields[11], [12]: utime, stime
+        out[QString::fromUtf8(line.mid(open + 1, close - open - 1))] += (fields[11].toDouble() + fields[12].toDouble()) * tick;
+    }
+    return out;
 }
 
 struct Floor {
@@ -177,15 +208,25 @@ int main(int argc, char **argv)
     Model *model = vidorra.model();
     std::optional<double> scanStartMs, scanEndMs;
     double peakAtScanEnd = -1;
+    QMap<QString, double> cpuAtScanEnd;
     QObject::connect(model, &Model::scanningChanged, &app, [&] {
         if (model->scanning() && !scanStartMs)
             scanStartMs = clock.nsecsElapsed() / 1e6;
+    });
+    QStringList timeline; // when the window received each step of the scan
+    QObject::connect(model, &Model::scanTotalChanged, &app, [&] {
+        if (model->scanTotal() > 0)
+            timeline << QStringLiteral("collected %1").arg(clock.nsecsElapsed() / 1e6, 0, 'f', 0);
+    });
+    QObject::connect(model, &Model::scanDoneChanged, &app, [&] {
+        timeline << QStringLiteral("%1 at %2").arg(model->scanDone()).arg(clock.nsecsElapsed() / 1e6, 0, 'f', 0);
     });
     QObject::connect(model, &Model::scanEnded, &app, [&] {
         if (scanEndMs)
             return;
         scanEndMs = clock.nsecsElapsed() / 1e6;
         peakAtScanEnd = peakMiB();
+        cpuAtScanEnd = cpuByThread();
     });
 
     vidorra.launch({card});
@@ -227,6 +268,11 @@ int main(int argc, char **argv)
     } else {
         std::printf("scan end: never reached\n");
     }
+    QStringList cpu;
+    for (auto it = cpuAtScanEnd.cbegin(); it != cpuAtScanEnd.cend(); ++it)
+        cpu << QStringLiteral("%1 %2 ms").arg(it.key()).arg(it.value(), 0, 'f', 0);
+    std::printf("scan steps (ms from start): %s\n", qPrintable(timeline.join(QStringLiteral(", "))));
+    std::printf("CPU time by thread at scan end: %s\n", qPrintable(cpu.join(QStringLiteral(", "))));
     std::printf("peak memory: %.1f MiB at scan end, %.1f MiB at exit (target 500 MB: %s)\n", peakAtScanEnd, peak,
                 peak * 1.048576 < 500 ? "met" : "MISSED");
     return rc == 0 && scanEndMs && watch.paintedMs && clips == floor.clips ? 0 : 1;
