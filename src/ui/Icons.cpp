@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QtMath>
 #include <functional>
+#include <initializer_list>
 
 namespace vidorra::Icons {
 
@@ -16,6 +17,15 @@ namespace {
 struct Glyph {
     QPainterPath stroke;
     QPainterPath fill;
+
+    // Starts a new line in the stroke, straight from each point to the next.
+    void line(std::initializer_list<QPointF> points)
+    {
+        auto it = points.begin();
+        stroke.moveTo(*it);
+        while (++it != points.end())
+            stroke.lineTo(*it);
+    }
 };
 
 QPainterPath sparkle(QPointF c, double r)
@@ -53,51 +63,38 @@ Glyph make(const QString &name)
 {
     Glyph g;
     if (name == QLatin1String("arrow.uturn.backward")) {
-        g.stroke.moveTo(5, 9);
-        g.stroke.lineTo(15, 9);
+        g.line({{5, 9}, {15, 9}});
         g.stroke.arcTo(QRectF(10, 9, 10, 10), 90, -180);
         g.stroke.lineTo(10, 19);
-        g.stroke.moveTo(9, 5);
-        g.stroke.lineTo(5, 9);
-        g.stroke.lineTo(9, 13);
+        g.line({{9, 5}, {5, 9}, {9, 13}});
     } else if (name == QLatin1String("trash")) {
-        g.stroke.moveTo(3.5, 6.5);
-        g.stroke.lineTo(20.5, 6.5);
-        g.stroke.moveTo(9, 6.5);
-        g.stroke.lineTo(9, 4.5);
+        g.line({{3.5, 6.5}, {20.5, 6.5}});
+        g.line({{9, 6.5}, {9, 4.5}});
         g.stroke.quadTo(9, 3.5, 10, 3.5);
         g.stroke.lineTo(14, 3.5);
         g.stroke.quadTo(15, 3.5, 15, 4.5);
         g.stroke.lineTo(15, 6.5);
-        g.stroke.moveTo(5.5, 6.5);
-        g.stroke.lineTo(6.6, 19);
+        g.line({{5.5, 6.5}, {6.6, 19}});
         g.stroke.quadTo(6.8, 20.5, 8.3, 20.5);
         g.stroke.lineTo(15.7, 20.5);
         g.stroke.quadTo(17.2, 20.5, 17.4, 19);
         g.stroke.lineTo(18.5, 6.5);
-        g.stroke.moveTo(10, 10.5);
-        g.stroke.lineTo(10.3, 16.5);
-        g.stroke.moveTo(14, 10.5);
-        g.stroke.lineTo(13.7, 16.5);
+        g.line({{10, 10.5}, {10.3, 16.5}});
+        g.line({{14, 10.5}, {13.7, 16.5}});
     } else if (name == QLatin1String("wand.and.stars")) {
-        g.stroke.moveTo(3.5, 20.5);
-        g.stroke.lineTo(14.5, 9.5);
-        g.stroke.moveTo(13, 8);
-        g.stroke.lineTo(16, 11);
+        g.line({{3.5, 20.5}, {14.5, 9.5}});
+        g.line({{13, 8}, {16, 11}});
         g.fill.addPath(sparkle(QPointF(17.5, 4.5), 3.2));
         g.fill.addPath(sparkle(QPointF(20.5, 12), 2.2));
         g.fill.addPath(sparkle(QPointF(9, 4), 2.2));
     } else if (name == QLatin1String("pencil")) {
-        g.stroke.moveTo(4, 20);
-        g.stroke.lineTo(5, 15.5);
-        g.stroke.lineTo(15.5, 5);
+        g.line({{4, 20}, {5, 15.5}, {15.5, 5}});
         g.stroke.quadTo(17, 3.5, 18.5, 5);
         g.stroke.lineTo(19, 5.5);
         g.stroke.quadTo(20.5, 7, 19, 8.5);
         g.stroke.lineTo(8.5, 19);
         g.stroke.closeSubpath();
-        g.stroke.moveTo(13.5, 7);
-        g.stroke.lineTo(17, 10.5);
+        g.line({{13.5, 7}, {17, 10.5}});
     } else if (name == QLatin1String("gearshape")) {
         QPainterPath gear;
         const QPointF c(12, 12);
@@ -117,8 +114,7 @@ Glyph make(const QString &name)
         g.stroke.addEllipse(QPointF(12, 12), 4, 4);
         for (int i = 0; i < 8; ++i) {
             const double a = i * M_PI / 4.0;
-            g.stroke.moveTo(12 + 7 * std::cos(a), 12 + 7 * std::sin(a));
-            g.stroke.lineTo(12 + 9.5 * std::cos(a), 12 + 9.5 * std::sin(a));
+            g.line({{12 + 7 * std::cos(a), 12 + 7 * std::sin(a)}, {12 + 9.5 * std::cos(a), 12 + 9.5 * std::sin(a)}});
         }
     } else if (name == QLatin1String("moon")) {
         QPainterPath disc;
@@ -128,16 +124,12 @@ Glyph make(const QString &name)
         g.stroke = disc.subtracted(bite);
     } else if (name == QLatin1String("folder")) {
         g.stroke = folderOutline();
-        g.stroke.moveTo(3, 10);
-        g.stroke.lineTo(21, 10);
+        g.line({{3, 10}, {21, 10}});
     } else if (name == QLatin1String("folder.fill")) {
         g.fill = folderOutline();
     } else if (name == QLatin1String("arrow.right")) {
-        g.stroke.moveTo(4, 12);
-        g.stroke.lineTo(19.5, 12);
-        g.stroke.moveTo(13.5, 6);
-        g.stroke.lineTo(19.5, 12);
-        g.stroke.lineTo(13.5, 18);
+        g.line({{4, 12}, {19.5, 12}});
+        g.line({{13.5, 6}, {19.5, 12}, {13.5, 18}});
     } else if (name == QLatin1String("play.fill")) {
         g.fill.moveTo(7, 4.8);
         g.fill.quadTo(7, 3.5, 8.2, 4.2);
@@ -147,37 +139,25 @@ Glyph make(const QString &name)
         g.fill.quadTo(7, 20.5, 7, 19.2);
         g.fill.closeSubpath();
     } else if (name == QLatin1String("xmark")) {
-        g.stroke.moveTo(6, 6);
-        g.stroke.lineTo(18, 18);
-        g.stroke.moveTo(18, 6);
-        g.stroke.lineTo(6, 18);
+        g.line({{6, 6}, {18, 18}});
+        g.line({{18, 6}, {6, 18}});
     } else if (name == QLatin1String("chevron.left")) {
-        g.stroke.moveTo(15, 4.5);
-        g.stroke.lineTo(8, 12);
-        g.stroke.lineTo(15, 19.5);
+        g.line({{15, 4.5}, {8, 12}, {15, 19.5}});
     } else if (name == QLatin1String("chevron.right")) {
-        g.stroke.moveTo(9, 4.5);
-        g.stroke.lineTo(16, 12);
-        g.stroke.lineTo(9, 19.5);
+        g.line({{9, 4.5}, {16, 12}, {9, 19.5}});
     } else if (name == QLatin1String("plus")) {
-        g.stroke.moveTo(12, 4);
-        g.stroke.lineTo(12, 20);
-        g.stroke.moveTo(4, 12);
-        g.stroke.lineTo(20, 12);
+        g.line({{12, 4}, {12, 20}});
+        g.line({{4, 12}, {20, 12}});
     } else if (name == QLatin1String("film.stack")) {
         g.stroke.addRoundedRect(QRectF(3, 8.5, 18, 12), 2, 2);
-        g.stroke.moveTo(5.5, 6);
-        g.stroke.lineTo(18.5, 6);
-        g.stroke.moveTo(7.5, 3.5);
-        g.stroke.lineTo(16.5, 3.5);
+        g.line({{5.5, 6}, {18.5, 6}});
+        g.line({{7.5, 3.5}, {16.5, 3.5}});
         for (int i = 0; i < 4; ++i) {
             g.fill.addRect(QRectF(5 + i * 4.2, 10, 1.6, 1.6));
             g.fill.addRect(QRectF(5 + i * 4.2, 17.4, 1.6, 1.6));
         }
     } else if (name == QLatin1String("checkmark")) {
-        g.stroke.moveTo(5, 12.5);
-        g.stroke.lineTo(10, 17.5);
-        g.stroke.lineTo(19, 6.5);
+        g.line({{5, 12.5}, {10, 17.5}, {19, 6.5}});
     }
     return g;
 }
