@@ -7,7 +7,6 @@
 #include "Palette.h"
 
 #include "metadata/Labels.h"
-#include "preview/CoverLoader.h"
 #include "preview/FrameView.h"
 #include "preview/LUTEngine.h"
 #include "preview/PreviewPlayer.h"
@@ -104,7 +103,6 @@ ClipCard::ClipCard(QWidget *parent)
 
 ClipCard::~ClipCard()
 {
-    cancelPicture();
     if (scrub && item)
         PreviewPlayer::stop(item->id);
 }
@@ -119,14 +117,12 @@ void ClipCard::setClip(const Planned &clip, int order)
         return;
     }
     endScrub();
-    cancelPicture();
+    picture.cancel();
     if (hovered && item)
         Q_EMIT hoverChanged(*item, false);
     item = clip;
     override.reset();
-    picture.reset();
-    scaled = {};
-    pictureKey.clear();
+    picture.clear();
     entrance.stop();
     entered = false;
     arrival = 0.0;
@@ -142,13 +138,11 @@ void ClipCard::setClip(const Planned &clip, int order)
 void ClipCard::clearClip()
 {
     endScrub();
-    cancelPicture();
+    picture.cancel();
     if (hovered && item)
         Q_EMIT hoverChanged(*item, false);
     item.reset();
-    picture.reset();
-    scaled = {};
-    pictureKey.clear();
+    picture.clear();
     setToolTip({});
     update();
 }
@@ -232,52 +226,8 @@ void ClipCard::loadPicture()
     if (!item)
         return;
     const CubePtr table = cube();
-    const QString key = item->url + QLatin1Char('|') + (table ? table->id() : QString());
-    if (key == pictureKey && (picture || request))
-        return;
-    cancelPicture();
-    pictureKey = key;
-    picture.reset();
-    scaled = {};
-    QPointer<ClipCard> self(this);
-    request = CoverLoader::load(item->url, item->info.duration, table, this,
-                                [self, key](const std::optional<QImage> &image) {
-                                    if (!self || self->pictureKey != key)
-                                        return;
-                                    self->request.reset();
-                                    self->picture = image;
-                                    self->scaled = {};
-                                    self->update();
-                                });
-}
-
-void ClipCard::cancelPicture()
-{
-    if (request) {
-        request->cancel();
-        request.reset();
-    }
-    // A picture that did not arrive must be asked for again next time.
-    if (!picture)
-        pictureKey.clear();
-}
-
-QPixmap ClipCard::scaledCover()
-{
-    const QRectF r = pictureRect();
-    const qreal dpr = devicePixelRatioF();
-    const QSize target(qMax(1, qRound(r.width() * dpr)), qMax(1, qRound(r.height() * dpr)));
-    if (!picture || picture->isNull())
-        return {};
-    if (scaled.size() != target) {
-        // Fill the area and crop what sticks out, keeping the picture's aspect.
-        const QImage fill = picture->scaled(target, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-        const QRect crop((fill.width() - target.width()) / 2, (fill.height() - target.height()) / 2,
-                         target.width(), target.height());
-        scaled = QPixmap::fromImage(fill.copy(crop));
-        scaled.setDevicePixelRatio(dpr);
-    }
-    return scaled;
+    picture.load(item->url + QLatin1Char('|') + (table ? table->id() : QString()), item->url, item->info.duration,
+                 table);
 }
 
 // ---- scrubbing ----
@@ -355,13 +305,13 @@ void ClipCard::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     endScrub();
-    cancelPicture();
+    picture.cancel();
 }
 
 void ClipCard::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    scaled = {};
+    picture.resized();
     placeIcons();
     overlay->setGeometry(rect());
     if (layer)
@@ -552,19 +502,7 @@ void ClipCard::paintEvent(QPaintEvent *)
     }
     const Scheme scheme = schemeOf(this);
     const QRectF pic = pictureRect();
-    QPainterPath frame;
-    frame.addRoundedRect(pic, radius, radius);
-
-    // Picture, or the placeholder until it arrives.
-    const QPixmap cover = scaledCover();
-    if (cover.isNull()) {
-        p.fillPath(frame, Glass::placeholder().in(scheme));
-    } else {
-        p.save();
-        p.setClipPath(frame);
-        p.drawPixmap(pic.topLeft(), cover);
-        p.restore();
-    }
+    picture.paint(p, pic, radius, Glass::placeholder().in(scheme));
 
     if (!item)
         return;

@@ -4,16 +4,15 @@
 // recycled by the grid: setClip binds a card to another clip. A card loads its picture
 // only while it is bound and shown, and drops the load when either ends.
 
+#include "CardPicture.h"
 #include "CardText.h"
 #include "LUTCube.h"
 
 #include "library/Scan.h"
 
 #include <QImage>
-#include <QPixmap>
 #include <QSequentialAnimationGroup>
 #include <QWidget>
-#include <memory>
 #include <optional>
 
 class QMenu;
@@ -22,7 +21,6 @@ class QPainter;
 namespace vidorra {
 
 class CardIcon;
-class CoverRequest;
 class PreviewLayer;
 
 class ClipCard : public QWidget {
@@ -53,7 +51,7 @@ public:
 
     bool isHovered() const { return hovered; }
     std::optional<double> scrubPosition() const { return scrub; }
-    const std::optional<QImage> &cover() const { return picture; }
+    const std::optional<QImage> &cover() const { return picture.image(); }
     bool hasEntered() const { return entered; }
     // How far the entrance has come, 0 (not drawn yet) to 1 (in place).
     double entranceProgress() const { return arrival; }
@@ -95,14 +93,12 @@ protected:
 
 private:
     void loadPicture();
-    void cancelPicture();
     void scrubAt(double x);
     void endScrub();
     void placeIcons();
     void updateIcons();
     void startEntrance();
     void lutChanged();
-    QPixmap scaledCover();
     // Drawn above the scrub picture: the time label and the selection ring.
     void paintOverlay(QPainter &painter);
     friend class ClipCardOverlay;
@@ -115,10 +111,7 @@ private:
     std::optional<bool> override;
     bool hovered = false;
     std::optional<double> scrub;
-    std::optional<QImage> picture;
-    QString pictureKey;   // what `picture` (or the load in flight) was asked for
-    std::shared_ptr<CoverRequest> request;
-    QPixmap scaled;       // `picture` cropped to the picture area, in device pixels
+    CardPicture picture{this};
 
     bool entered = false;
     double arrival = 1.0; // entrance progress, 0 to 1

@@ -5,7 +5,6 @@
 #include "HoverButton.h"
 #include "Palette.h"
 
-#include "preview/CoverLoader.h"
 #include "preview/LUTEngine.h"
 #include "text/Language.h"
 
@@ -45,11 +44,6 @@ PileCard::PileCard(QWidget *parent)
     });
 }
 
-PileCard::~PileCard()
-{
-    cancelPicture();
-}
-
 void PileCard::setPile(const QList<Planned> &items, const QString &title, const std::optional<QString> &detail,
                        const QString &count, const QColor &accentColor, bool grading)
 {
@@ -69,11 +63,9 @@ void PileCard::setPile(const QList<Planned> &items, const QString &title, const 
 
 void PileCard::clearPile()
 {
-    cancelPicture();
+    picture.cancel();
     clips.clear();
-    picture.reset();
-    scaled = {};
-    pictureKey.clear();
+    picture.clear();
     update();
 }
 
@@ -101,33 +93,7 @@ void PileCard::loadPicture()
     const Planned &first = clips.first();
     const QString key = first.url + QLatin1Char('|') + QString::number(clips.size()) + QLatin1Char('|')
         + (colorOn ? QStringLiteral("true") : QStringLiteral("false"));
-    if (key == pictureKey && (picture || request))
-        return;
-    cancelPicture();
-    pictureKey = key;
-    picture.reset();
-    scaled = {};
-    const CubePtr cube = colorOn ? LUTEngine::cube(first.info) : CubePtr();
-    QPointer<PileCard> self(this);
-    request = CoverLoader::load(first.url, first.info.duration, cube, this,
-                                [self, key](const std::optional<QImage> &image) {
-                                    if (!self || self->pictureKey != key)
-                                        return;
-                                    self->request.reset();
-                                    self->picture = image;
-                                    self->scaled = {};
-                                    self->update();
-                                });
-}
-
-void PileCard::cancelPicture()
-{
-    if (request) {
-        request->cancel();
-        request.reset();
-    }
-    if (!picture)
-        pictureKey.clear();
+    picture.load(key, first.url, first.info.duration, colorOn ? LUTEngine::cube(first.info) : CubePtr());
 }
 
 void PileCard::showEvent(QShowEvent *event)
@@ -139,13 +105,13 @@ void PileCard::showEvent(QShowEvent *event)
 void PileCard::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    cancelPicture();
+    picture.cancel();
 }
 
 void PileCard::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    scaled = {};
+    picture.resized();
 }
 
 void PileCard::enterEvent(QEnterEvent *event)
@@ -247,24 +213,7 @@ void PileCard::paintEvent(QPaintEvent *)
 
     // Picture.
     const QRectF pic = pictureRect();
-    QPainterPath frame;
-    frame.addRoundedRect(pic, radius - 4, radius - 4);
-    const qreal dpr = devicePixelRatioF();
-    const QSize target(qMax(1, qRound(pic.width() * dpr)), qMax(1, qRound(pic.height() * dpr)));
-    if (picture && !picture->isNull() && scaled.size() != target) {
-        const QImage big = picture->scaled(target, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-        scaled = QPixmap::fromImage(big.copy((big.width() - target.width()) / 2,
-                                             (big.height() - target.height()) / 2, target.width(), target.height()));
-        scaled.setDevicePixelRatio(dpr);
-    }
-    if (picture && !scaled.isNull()) {
-        p.save();
-        p.setClipPath(frame);
-        p.drawPixmap(pic.topLeft(), scaled);
-        p.restore();
-    } else {
-        p.fillPath(frame, Glass::placeholder().in(scheme));
-    }
+    picture.paint(p, pic, radius - 4, Glass::placeholder().in(scheme));
 
     // Accent: a short bar in the profile's colour under the picture.
     const double textX = padding + 2;

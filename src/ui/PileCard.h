@@ -3,26 +3,23 @@
 // pile's title and count, the range of its settings and its totals. The edges of the
 // stack lift under the pointer; a click opens the pile.
 
+#include "CardPicture.h"
+
 #include "library/Scan.h"
 
 #include <QImage>
-#include <QPixmap>
 #include <QVariantAnimation>
 #include <QWidget>
-#include <memory>
 #include <optional>
 
 class QMenu;
 
 namespace vidorra {
 
-class CoverRequest;
-
 class PileCard : public QWidget {
     Q_OBJECT
 public:
     explicit PileCard(QWidget *parent = nullptr);
-    ~PileCard() override;
 
     // Binds the card to a pile. `count` is shown as given ("1 clip", "12 clips");
     // `colorOn` grades the picture when the first clip takes grading.
@@ -37,7 +34,7 @@ public:
     QString settingsLine() const { return settings; }
     QString totalsLine() const { return totals; }
     bool isHovered() const { return hovered; }
-    const std::optional<QImage> &cover() const { return picture; }
+    const std::optional<QImage> &cover() const { return picture.image(); }
     // How far the stack's edges have lifted, 0 to 1.
     double lift() const { return raised; }
 
@@ -66,7 +63,6 @@ protected:
 
 private:
     void loadPicture();
-    void cancelPicture();
     QRectF pictureRect() const;
 
     QList<Planned> clips;
@@ -83,10 +79,7 @@ private:
     QVariantAnimation liftAnim;
     bool pressed = false;
 
-    std::optional<QImage> picture;
-    QString pictureKey;
-    std::shared_ptr<CoverRequest> request;
-    QPixmap scaled;
+    CardPicture picture{this};
 };
 
 } // namespace vidorra
