@@ -12,6 +12,7 @@
 // The run uses a temporary home, with the preference "skipIntro" set so the scan lands
 // on the piles face at once (otherwise it waits on the intro for the user's click).
 
+#include "ProcessStats.h"
 #include "SingleInstance.h"
 #include "VidorraApp.h"
 #include "library/Scan.h"
@@ -37,51 +38,10 @@
 #include <unistd.h>
 
 using namespace vidorra;
+using vidorra::bench::cpuByThread;
+using vidorra::bench::peakMiB;
 
 namespace {
-
-// Peak resident set size of this process so far, in MiB.
-double peakMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
-}
-
-// CPU time (user + system) of this process's threads so far, in ms, summed by thread
-// name: where the application's time went while it scanned.
-QMap<QString, double> cpuByThread()
-{
-    QMap<QString, double> out;
-    QFile self(QStringLiteral("/proc/self/stat"));
-    if (self.open(QIODevice::ReadOnly)) {
-        // utime, stime, cutime, cstime of the whole process, ended threads included
-        const QByteArray line = self.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 12)
-            out[QStringLiteral("(whole process)")] = (fields[11].toDouble() + fields[12].toDouble()) * 1000.0 / sysconf(_SC_CLK_TCK);
-    }
-    const double tick = 1000.0 / sysconf(_SC_CLK_TCK);
-    for (const QString &tid : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(tid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const qsizetype open = line.indexOf('('), close = line.lastIndexOf(')');
-        if (open < 0 || close < open)
-            continue;
-        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        if (fields.size() < 13)
-            continue; // fields[11], [12]: utime, stime
-        out[QString::fromUtf8(line.mid(open + 1, close - open - 1))] += (fields[11].toDouble() + fields[12].toDouble()) * tick;
-    }
-    return out;
-}
 
 struct Floor {
     double scanMs = -1;

@@ -9,6 +9,7 @@
 #include "Model.h"
 
 #include "ClipFixture.h"
+#include "ProcessStats.h"
 #include "library/Scan.h"
 
 #include <QCoreApplication>
@@ -21,21 +22,9 @@
 #include <ctime>
 
 using namespace vidorra;
+using vidorra::bench::peakMiB;
 
 namespace {
-
-// Peak resident set size of this process so far, in MiB.
-double peakMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
-}
 
 // A card like a camera's after a few trips: nested day folders of 100 clips each, in
 // a mix of resolutions, rates and profiles, with a few clips from other cameras.
