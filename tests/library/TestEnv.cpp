@@ -60,16 +60,6 @@ Planned planned(const QString &url, const QString &folder, bool sortable)
     return p;
 }
 
-// Points every per-user location at a temporary folder before any test runs.
-void setUpHome(const QString &path)
-{
-    home = path;
-    qputenv("HOME", path.toUtf8());
-    qputenv("XDG_DATA_HOME", (path + "/data").toUtf8());
-    qputenv("XDG_CONFIG_HOME", (path + "/config").toUtf8());
-    QDir().mkpath(path + "/data");
-}
-
 } // namespace vidorra::testing
 
 int main(int argc, char **argv)
@@ -77,7 +67,11 @@ int main(int argc, char **argv)
     QTemporaryDir home(QDir::tempPath() + QStringLiteral("/vidorra-library-test-XXXXXX"));
     if (!home.isValid())
         return 2;
-    vidorra::testing::setUpHome(home.path());
+    // Every per-user location points into the temporary home before any test runs.
+    vidorra::testing::home = home.path();
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

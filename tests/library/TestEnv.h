@@ -38,6 +38,11 @@ protected:
         EXPECT_TRUE(writeBytes(p, relative.toUtf8()));
         return p;
     }
+    void files(const QStringList &relatives)
+    {
+        for (const QString &relative : relatives)
+            file(relative);
+    }
 };
 
 } // namespace vidorra::testing

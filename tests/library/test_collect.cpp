@@ -12,71 +12,53 @@ using namespace vidorra::testing;
 
 namespace {
 
-using CollectTest = FileTest;
-
-QStringList urls(const Collected &c)
-{
-    QStringList out;
-    for (const CollectedFile &f : c.files) {
-        EXPECT_TRUE(f.direct);
-        out << f.url;
+class CollectTest : public FileTest {
+protected:
+    QStringList urls(const QStringList &sources, const QStringList &skipped = {})
+    {
+        const Collected c = collect(sources);
+        EXPECT_EQ(c.result.skipped, skipped);
+        QStringList out;
+        for (const CollectedFile &f : c.files)
+            out << (f.direct ? f.url : QStringLiteral("not direct"));
+        return out;
     }
-    return out;
-}
+};
 
-TEST_F(CollectTest, RootAndFolderFlag)
+TEST_F(CollectTest, RootIsTheCommonFolderAndOnlyASingleFolderCountsAsOne)
 {
     const QString clip = file("X/a.mp4");
     makeDir(path("Y"));
-    const struct { QStringList sources; QString root; bool isFolder; } rows[] = {
-        {{}, "/", false},
-        {{path("X/")}, path("X"), true},
-        {{clip}, path("X"), false},
-        {{path("X"), path("Y")}, dir.path(), false},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.sources.join(u' ').toStdString());
-        const Collected c = collect(row.sources);
-        EXPECT_EQ(c.result.root, row.root);
-        EXPECT_EQ(c.result.isFolder, row.isFolder);
-    }
+    EXPECT_EQ(collect({}).result.root, "/");
+    EXPECT_EQ(collect({clip}).result.root, path("X"));
+    EXPECT_FALSE(collect({clip}).result.isFolder);
+    EXPECT_EQ(collect({path("X/")}).result.root, path("X"));
+    EXPECT_TRUE(collect({path("X/")}).result.isFolder);
+    EXPECT_EQ(collect({path("X"), path("Y")}).result.root, dir.path());
+    EXPECT_FALSE(collect({path("X"), path("Y")}).result.isFolder);
 }
 
 TEST_F(CollectTest, OrderByNameStableAndDuplicatesOnce)
 {
-    const QString b = file("X/b.mp4");
-    const QString xa = file("X/a.mp4");
-    const QString ya = file("Y/a.mp4");
-    const QString upper = file("Y/B.MP4");
-    const QString deep = file("Y/1/2/3/c.MOV");
+    const QString b = file("X/b.mp4"), xa = file("X/a.mp4"), ya = file("Y/a.mp4");
+    const QString upper = file("Y/B.MP4"), deep = file("Y/1/2/3/c.MOV");
     // Y's a.mp4 listed directly first, then again through "." and ".." and through Y.
-    const Collected c = collect({ya, path("Y/../X/./a.mp4"), path("X"), path("Y"), ya});
-    EXPECT_EQ(urls(c), (QStringList{upper, ya, xa, b, deep}));
-    EXPECT_TRUE(c.result.skipped.isEmpty());
+    EXPECT_EQ(urls({ya, path("Y/../X/./a.mp4"), path("X"), path("Y"), ya}), (QStringList{upper, ya, xa, b, deep}));
     // Two a.mp4 keep walk order.
-    EXPECT_EQ(urls(collect({path("Y"), path("X")})), (QStringList{upper, ya, xa, b, deep}));
+    EXPECT_EQ(urls({path("Y"), path("X")}), (QStringList{upper, ya, xa, b, deep}));
 }
 
 TEST_F(CollectTest, HiddenLinksAndOtherFiles)
 {
-    const QString clip = file("R/clip.mp4");
-    file("R/.hidden.mp4");
-    file("R/.cache/inside.mp4");
-    file("R/notes.txt");
-    file("R/clip.Mp4x");
-    const QString nested = file("R/folder.mov/real.mov");
-    const QString outside = file("Elsewhere/far.mp4");
+    const QString clip = file("R/clip.mp4"), nested = file("R/folder.mov/real.mov"), outside = file("Elsewhere/far.mp4");
+    files({"R/.hidden.mp4", "R/.cache/inside.mp4", "R/notes.txt", "R/clip.Mp4x"});
     ASSERT_EQ(::symlink(QFile::encodeName(outside).constData(), QFile::encodeName(path("R/link.mp4")).constData()), 0);
     ASSERT_EQ(::symlink(QFile::encodeName(path("Elsewhere")).constData(), QFile::encodeName(path("R/linked")).constData()), 0);
-
-    const Collected c = collect({path("R")});
-    EXPECT_EQ(urls(c), (QStringList{clip, nested}));
     // The folder named like a clip and the link are named in skipped; notes.txt is not.
-    EXPECT_EQ(c.result.skipped, (QStringList{"folder.mov", "link.mp4"}));
-
-    const Collected direct = collect({path("R/notes.txt"), path("R/missing.mp4"), path("R/link.mp4"), clip});
-    EXPECT_EQ(urls(direct), QStringList{clip});
-    EXPECT_EQ(direct.result.skipped, (QStringList{"link.mp4", "missing.mp4", "notes.txt"}));
+    EXPECT_EQ(urls({path("R")}, {"folder.mov", "link.mp4"}), (QStringList{clip, nested}));
+    EXPECT_EQ(urls({path("R/notes.txt"), path("R/missing.mp4"), path("R/link.mp4"), clip},
+                   {"link.mp4", "missing.mp4", "notes.txt"}),
+              QStringList{clip});
 }
 
 // Code points after normalisation, compared as scalars: U+FF21 (fullwidth A) sorts
@@ -89,12 +71,11 @@ TEST_F(CollectTest, NamesCompareAsNormalisedScalars)
         {QStringLiteral("e\u0301"), "f", 1}, {fullwidth, emoji, -1}, {emoji, fullwidth, 1},
     };
     for (const auto &row : rows) {
-        SCOPED_TRACE((row.a + u' ' + row.b).toStdString());
         const int c = compareNames(row.a, row.b);
-        EXPECT_EQ((c > 0) - (c < 0), row.sign);
+        EXPECT_EQ((c > 0) - (c < 0), row.sign) << (row.a + u' ' + row.b).toStdString();
     }
     const QStringList expected{file(QStringLiteral("\u00e9.mp4")), file(fullwidth), file(emoji)};
-    EXPECT_EQ(urls(collect({dir.path()})), expected);
+    EXPECT_EQ(urls({dir.path()}), expected);
 }
 
 } // namespace

@@ -9,14 +9,11 @@
 #include "library/Undo.h"
 #include "rename/Rename.h"
 
-#include <QDir>
 #include <QFile>
 #include <QMap>
 
 #include <cerrno>
 #include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace vidorra;
 using namespace vidorra::testing;
@@ -59,31 +56,25 @@ public:
         writeBytes(root + "/A/.hidden.mp4", "hidden");
     }
 
-    // One random operation on a fresh scan, possibly with a failure arranged first.
+    // One random operation on a fresh scan, sometimes with a clip deleted behind the
+    // program's back first.
     void step()
     {
         const QList<Planned> items = scan({root}).items;
         if (items.isEmpty())
             return;
-        arrangeFailure(items.at(pick(0, items.size() - 1)));
-        injectFaults = pick(0, 2) == 0;
+        const QString victim = items.at(pick(0, items.size() - 1)).url;
+        const QByteArray bytes = readBytes(victim);
+        if (pick(0, 5) == 0 && QFile::remove(victim))
+            deleted << bytes;
         static const QStringList templates{defaultRenameTemplate(), "{name}", "{name}_x", "clip",
                                            "{num}", "{date}_{iso}", "", "/", ".hidden", "{res}{fps}"};
+        injectFaults = pick(0, 2) == 0;
         const int kind = pick(0, 2);
         const SortOutcome outcome = kind == 0 ? organize(ScanResult{root, true, items, {}})
             : kind == 1 ? performRename(renamePlans(subset(items), templates.at(pick(0, templates.size() - 1))))
                         : trashClips(subset(items));
         injectFaults = false;
-        // The user takes the obstacles away again after each operation.
-        for (const QString &extra : std::as_const(extras))
-            QFile::remove(extra);
-        for (auto it = extraFolders.crbegin(); it != extraFolders.crend(); ++it)
-            QDir().rmdir(*it);
-        for (const QString &folder : std::as_const(lockedFolders))
-            ::chmod(QFile::encodeName(folder).constData(), 0755);
-        extras.clear();
-        extraFolders.clear();
-        lockedFolders.clear();
         log << QStringLiteral("step %1").arg(kind);
         for (const Move &move : outcome.moves)
             log << QStringLiteral("move %1 -> %2%3").arg(move.from, move.to, move.trashed ? " (trash)" : "");
@@ -119,7 +110,6 @@ private:
     QString root;
     bool injectFaults = false;
     QList<Move> history;
-    QStringList extras, extraFolders, lockedFolders; // extraFolders outermost first
 
     int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
 
@@ -130,12 +120,9 @@ private:
         const int kind = pick(0, 4);
         if (kind == 1)
             spec.camera->colorCode = 22;
-        if (kind == 2) {
+        else if (kind == 2)
             spec.camera->captureFPS = 120;
-            spec.width = spec.camera->width = 1920;
-            spec.height = spec.camera->height = 1080;
-        }
-        if (kind == 3)
+        else if (kind == 3)
             spec.camera.reset(); // not a camera clip: never sortable
         // A trailing free box makes every file's bytes unique.
         const QByteArray tag = "clip number " + QByteArray::number(i) + " " + QByteArray::number(rng());
@@ -143,52 +130,10 @@ private:
         return fixture::buildClip(spec) + char(size >> 24) + char(size >> 16) + char(size >> 8) + char(size) + "free" + tag;
     }
 
-    QList<Planned> subset(const QList<Planned> &items)
+    QList<Planned> subset(QList<Planned> items)
     {
-        QList<Planned> out;
-        for (const Planned &p : items) {
-            if (pick(0, 1))
-                out << p;
-        }
-        return out;
-    }
-
-    // Writes an obstacle file, remembering it and the folders made for it.
-    void obstacle(const QString &file, const QByteArray &bytes)
-    {
-        QStringList missing;
-        for (QString folder = parentPath(file); !existsAt(folder); folder = parentPath(folder))
-            missing.prepend(folder);
-        if (!existsAt(file) && writeBytes(file, bytes)) {
-            extras << file;
-            extraFolders << missing;
-        }
-    }
-
-    void arrangeFailure(const Planned &victim)
-    {
-        switch (pick(0, 5)) {
-        case 0: { // deleted behind the program's back
-            const QByteArray bytes = readBytes(victim.url);
-            if (QFile::remove(victim.url))
-                deleted << bytes;
-            break;
-        }
-        case 1: // its organize target is taken
-            obstacle(parentPath(victim.url) + u'/' + victim.folder + u'/' + fileName(victim.url), "squatter");
-            break;
-        case 2: // a file where its profile folder must be made
-            obstacle(parentPath(victim.url) + u'/' + victim.folder.section(u'/', 0, 0), "blocker");
-            break;
-        case 3: // a read-only folder (root is not stopped by one)
-            if (::geteuid() != 0) {
-                ::chmod(QFile::encodeName(parentPath(victim.url)).constData(), 0555);
-                lockedFolders << parentPath(victim.url);
-            }
-            break;
-        default:
-            break;
-        }
+        items.removeIf([this](const Planned &) { return pick(0, 1) == 0; });
+        return items;
     }
 };
 

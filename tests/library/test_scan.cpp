@@ -22,20 +22,15 @@ protected:
     }
 };
 
-TEST_F(ScanTest, PocketClipGetsItsFolderAndSize)
+// A clip already inside a folder named for its profile and pile is not sorted again.
+TEST_F(ScanTest, PocketClipGetsItsFolderUnlessAlreadyThere)
 {
-    const QString p = clip("card/DJI_0001.MP4");
-    const Planned item = analyze(p, true);
-    EXPECT_FALSE(item.id.isNull());
-    EXPECT_NE(item.id, analyze(p, true).id);
+    const Planned item = analyze(clip("card/DJI_0001.MP4"), true);
     EXPECT_TRUE(item.sortable && item.info.recognized);
     EXPECT_EQ(item.folder, QStringLiteral("D-Log/4K 30p"));
-    EXPECT_EQ(item.size, QFileInfo(p).size());
-    EXPECT_FALSE(analyze(p, false).sortable);
-}
-
-TEST_F(ScanTest, AlreadySortedClipsAreNotSortable)
-{
+    EXPECT_EQ(item.size, QFileInfo(item.url).size());
+    EXPECT_NE(item.id, analyze(item.url, true).id);
+    EXPECT_FALSE(analyze(item.url, false).sortable);
     const struct { const char *path; bool sortable; } rows[] = {
         {"R/D-Log/4K 30p/a.mp4", false}, {"R/D-Log - old/b.mp4", false},
         {"R/D-Log/c.mp4", true}, {"R/D-Log 2/4K 30p/d.mp4", true}};
@@ -58,16 +53,14 @@ TEST_F(ScanTest, UnusableMetadataFallsBackToTheBasicRecord)
         EXPECT_EQ(item.info, readBasic(path(name))) << name;
     }
     ASSERT_TRUE(writeBytes(path("junk.mp4"), "not a movie"));
-    const Planned junk = analyze(path("junk.mp4"), true);
-    EXPECT_FALSE(junk.sortable);
-    EXPECT_EQ(junk.size, 11);
+    EXPECT_FALSE(analyze(path("junk.mp4"), true).sortable);
+    EXPECT_EQ(analyze(path("junk.mp4"), true).size, 11);
     EXPECT_EQ(analyze(path("missing.mp4"), true).size, 0);
 }
 
 TEST_F(ScanTest, ScanKeepsTheCollectedOrder)
 {
-    const QString b = clip("card/X/b.mp4");
-    const QString a = clip("card/Y/a.mov");
+    const QString b = clip("card/X/b.mp4"), a = clip("card/Y/a.mov");
     ASSERT_TRUE(writeBytes(path("card/notes.txt"), "n"));
     const ScanResult result = scan({path("card")});
     EXPECT_TRUE(result.isFolder);

@@ -2,15 +2,11 @@
 
 #include "TestEnv.h"
 #include "library/Paths.h"
-#include "library/SafeMove.h"
 #include "library/Undo.h"
 #include "rename/Rename.h"
 #include "text/Language.h"
 
-#include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 
 #include <cerrno>
 
@@ -19,11 +15,10 @@ using namespace vidorra::testing;
 
 namespace {
 
-// A D-Log 4K clip at 25p, named as given.
+// A D-Log 4K clip, named as given.
 Planned dlog(const QString &url, double capture = 25, double playback = 25)
 {
-    Planned p;
-    p.url = url;
+    Planned p = planned(url);
     p.info.model = QStringLiteral("OsmoPocket3");
     p.info.colorCode = 2;
     p.info.bitDepth = 10;
@@ -42,55 +37,39 @@ QStringList targets(const QList<RenamePlan> &plans)
     return out;
 }
 
-TEST(RenameTokens, DefaultTemplateOnACameraName)
+TEST(RenameTokens, DefaultTemplateKeepsTheCameraDateAndNumber)
 {
-    EXPECT_EQ(defaultRenameTemplate(), QStringLiteral("{date}_{profile}_{res}{fps}_{num}"));
     const Planned clip = dlog("/card/DJI_20240131123456_0007_D.MP4");
-    EXPECT_EQ(newStem(clip, defaultRenameTemplate(), 5), QStringLiteral("20240131_DLog_4K25p_0007"));
     const QList<RenamePlan> plans = renamePlans({clip}, defaultRenameTemplate());
     ASSERT_EQ(plans.size(), 1);
     EXPECT_EQ(plans[0].id, clip.id);
-    EXPECT_EQ(plans[0].from, clip.url);
     EXPECT_EQ(plans[0].to, QStringLiteral("/card/20240131_DLog_4K25p_0007.MP4"));
     // Applying the same template again keeps the date and the number: nothing to do.
     EXPECT_TRUE(renamePlans({dlog(plans[0].to)}, defaultRenameTemplate()).isEmpty());
+    EXPECT_EQ(clipDate("holiday", "/nowhere/holiday.mp4"), QStringLiteral("00000000"));
 }
 
 TEST(RenameTokens, EachTokenAndTheCleaning)
 {
-    Planned clip = dlog("/card/clip_123.mov", 120, 30);
-    EXPECT_EQ(newStem(clip, "{fps}", 0), QStringLiteral("120p")); // slow motion: capture rate
-    EXPECT_EQ(newStem(clip, "{num}", 0), QStringLiteral("123"));
-    EXPECT_EQ(newStem(clip, "{name}", 0), QStringLiteral("clip_123"));
-    EXPECT_EQ(newStem(clip, "{iso}x", 0), QStringLiteral("x"));
-    clip.info.iso = 800;
-    EXPECT_EQ(newStem(clip, "{iso}", 0), QStringLiteral("ISO800"));
-    clip.info.bitDepth = 8;
-    EXPECT_EQ(newStem(clip, "{profile}", 0), QStringLiteral("Normal8bit"));
-    clip.info.bitDepth = 10;
-    clip.info.colorCode = 22;
-    EXPECT_EQ(newStem(clip, "{profile}", 0), QStringLiteral("DLog2"));
-    EXPECT_EQ(newStem(clip, "/", 0), QStringLiteral("-"));
-    EXPECT_EQ(newStem(clip, " a:b\\c/{PROFILE}\n", 0), QStringLiteral("a-b-c-{PROFILE}"));
-    EXPECT_EQ(newStem(dlog("/card/clip_1234567.mp4"), "{num}", 9), QStringLiteral("0010"));
-    EXPECT_EQ(newStem(dlog("/card/DJI_20240131123456_0007_D.mp4"), "{num}", 0), QStringLiteral("0007"));
-    // An inserted value is not expanded again.
-    EXPECT_EQ(newStem(dlog("/card/a{num}.mp4"), "{name}", 0), QStringLiteral("a{num}"));
-}
-
-TEST(RenameTokens, DateFromNameElseFileElseZeros)
-{
-    EXPECT_EQ(clipDate("x_DJI_20240131123456", "/nowhere"), QStringLiteral("20240131"));
-    EXPECT_EQ(clipDate("20230101_DLog_4K30p_0003", "/nowhere"), QStringLiteral("20230101"));
-    EXPECT_EQ(clipDate("holiday", "/nowhere/holiday.mp4"), QStringLiteral("00000000"));
-
-    QTemporaryDir dir(tempHome() + QStringLiteral("/date-XXXXXX"));
-    const QString path = dir.path() + QStringLiteral("/holiday.mp4");
-    ASSERT_TRUE(writeBytes(path, "x"));
-    const QFileInfo info(path);
-    const QDateTime when = info.birthTime().isValid() ? info.birthTime() : info.lastModified();
-    EXPECT_EQ(clipDate("holiday", path), QLocale::c().toString(when, QStringLiteral("yyyyMMdd")));
-    EXPECT_EQ(newStem(dlog(path), "{date}_{num}", 2), clipDate("holiday", path) + QStringLiteral("_0003"));
+    Planned slow = dlog("/card/clip_123.mov", 120, 30), iso = slow, normal = slow, dlog2 = slow;
+    iso.info.iso = 800;
+    normal.info.bitDepth = 8;
+    dlog2.info.colorCode = 22;
+    const struct { Planned clip; const char *tmpl; int index; const char *stem; } rows[] = {
+        {slow, "{fps}", 0, "120p"}, // slow motion: the capture rate
+        {slow, "{num}", 0, "123"},
+        {slow, "{iso}x", 0, "x"},
+        {iso, "{iso}", 0, "ISO800"},
+        {normal, "{profile}", 0, "Normal8bit"},
+        {dlog2, "{profile}", 0, "DLog2"},
+        {slow, "/", 0, "-"},
+        {slow, " a:b\\c/{PROFILE}\n", 0, "a-b-c-{PROFILE}"},
+        {dlog("/card/clip_1234567.mp4"), "{num}", 9, "0010"},
+        {dlog("/card/a{num}.mp4"), "{name}", 0, "a{num}"}, // an inserted value is not expanded again
+        {dlog("/card/20230101_DLog_4K30p_0003.mp4"), "{date}_{num}", 0, "20230101_0003"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(newStem(row.clip, row.tmpl, row.index), QString::fromUtf8(row.stem)) << row.tmpl;
 }
 
 using RenameTest = FileTest;
@@ -102,45 +81,32 @@ TEST_F(RenameTest, ClashesAreNumberedAndClaimsIgnoreCase)
     file("S.mp4");
     EXPECT_EQ(targets(renamePlans(three, "S")), (QStringList{"S_2.mp4", "S_3.mp4", "S_4.mp4"}));
     // Differing only in letter case from a name claimed in the same run: taken.
-    const QList<Planned> mixed{dlog(file("x.mp4")), dlog(file("y.MP4"))};
-    EXPECT_EQ(targets(renamePlans(mixed, "Clip")), (QStringList{"Clip.mp4", "Clip_2.MP4"}));
-    // Nothing usable: no plan, nothing claimed.
+    EXPECT_EQ(targets(renamePlans({dlog(file("x.mp4")), dlog(file("y.MP4"))}, "Clip")),
+              (QStringList{"Clip.mp4", "Clip_2.MP4"}));
+    // Nothing usable: no plan.
     EXPECT_TRUE(renamePlans(three, "").isEmpty());
     EXPECT_TRUE(renamePlans(three, " .hidden").isEmpty());
     // A clip that already has the name keeps it, and the others number around it.
-    const QList<Planned> keep{dlog(path("S.mp4")), dlog(path("a.mp4"))};
-    EXPECT_EQ(targets(renamePlans(keep, "S")), QStringList{"S_2.mp4"});
+    EXPECT_EQ(targets(renamePlans({dlog(path("S.mp4")), dlog(path("a.mp4"))}, "S")), QStringList{"S_2.mp4"});
 }
 
 TEST_F(RenameTest, RenamesClipThenCompanionsAndUndoRestores)
 {
-    EXPECT_TRUE(performRename({}).moves.isEmpty());
-    EXPECT_TRUE(performRename({}).failed.isEmpty());
-
     const QString clip = file("DJI_0001.MP4");
-    file("DJI_0001.LRF");
-    file("DJI_0001.SRT");
-    const QString to = path("20240131_DLog_4K25p_0001.MP4");
-    const SortOutcome outcome = performRename({RenamePlan{QUuid::createUuid(), clip, to}});
+    files({"DJI_0001.LRF", "DJI_0001.SRT"});
+    const SortOutcome outcome = performRename({RenamePlan{QUuid::createUuid(), clip, path("new.MP4")}});
     EXPECT_TRUE(outcome.failed.isEmpty());
-    EXPECT_EQ(outcome.moves, (QList<Move>{{clip, to, false},
-                                          {path("DJI_0001.LRF"), path("20240131_DLog_4K25p_0001.LRF"), false},
-                                          {path("DJI_0001.SRT"), path("20240131_DLog_4K25p_0001.SRT"), false}}));
-    EXPECT_EQ(readBytes(path("20240131_DLog_4K25p_0001.SRT")), "DJI_0001.SRT");
-
+    EXPECT_EQ(outcome.moves, (QList<Move>{{clip, path("new.MP4")}, {path("DJI_0001.LRF"), path("new.LRF")},
+                                          {path("DJI_0001.SRT"), path("new.SRT")}}));
+    EXPECT_EQ(readBytes(path("new.SRT")), "DJI_0001.SRT");
     EXPECT_TRUE(undo(outcome.moves).isEmpty());
     EXPECT_EQ(tree(dir.path()), (QStringList{"DJI_0001.LRF", "DJI_0001.MP4", "DJI_0001.SRT"}));
 }
 
 TEST_F(RenameTest, TakenTargetsAndFailuresAreLinesAndChangeNothingElse)
 {
-    const QString a = file("a.mp4");
-    file("a.LRF");
-    const QString b = file("b.mp4");
-    const QString c = file("c.mp4");
-    file("c.LRF");
-    file("c.SRT");
-    file("taken.mp4");
+    const QString a = file("a.mp4"), b = file("b.mp4"), c = file("c.mp4");
+    files({"a.LRF", "c.LRF", "c.SRT", "taken.mp4"});
     setMoveFault([](MoveStep step, const QString &from, const QString &) {
         return step == MoveStep::Rename && from.endsWith(u"c.LRF") ? EIO : 0;
     });
@@ -153,18 +119,17 @@ TEST_F(RenameTest, TakenTargetsAndFailuresAreLinesAndChangeNothingElse)
     });
     setMoveFault({});
     EXPECT_EQ(outcome.failed, (QStringList{L("%@: name already exists", {QStringLiteral("a.mp4")}),
-                                           QStringLiteral("gone.mp4: ") + errorText(ENOENT),
+                                           "gone.mp4: " + errorText(ENOENT),
                                            L("%@: name already exists", {QStringLiteral("c.mp4")}),
-                                           QStringLiteral("c.mp4: ") + errorText(EIO)}));
-    EXPECT_EQ(outcome.moves, (QList<Move>{{b, path("new.mp4"), false}, {c, path("d.mp4"), false}}));
+                                           "c.mp4: " + errorText(EIO)}));
+    EXPECT_EQ(outcome.moves, (QList<Move>{{b, path("new.mp4")}, {c, path("d.mp4")}}));
     EXPECT_EQ(tree(dir.path()), (QStringList{"a.LRF", "a.mp4", "c.LRF", "c.SRT", "d.mp4", "new.mp4", "taken.mp4"}));
 
     // The folder the clips were renamed in is never removed by undo, even when a
     // renamed file vanished and the folder ends up empty.
-    const QString only = file("Solo/x.mp4");
-    const SortOutcome solo = performRename({{QUuid::createUuid(), only, path("Solo/y.mp4")}});
+    const SortOutcome solo = performRename({{QUuid::createUuid(), file("Solo/x.mp4"), path("Solo/y.mp4")}});
     ASSERT_TRUE(QFile::remove(path("Solo/y.mp4")));
-    EXPECT_EQ(undo(solo.moves), QStringList{QStringLiteral("y.mp4: ") + errorText(ENOENT)});
+    EXPECT_EQ(undo(solo.moves), QStringList{"y.mp4: " + errorText(ENOENT)});
     EXPECT_TRUE(QFileInfo(path("Solo")).isDir());
 }
 
