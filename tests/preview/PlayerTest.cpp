@@ -6,8 +6,7 @@
 #include "PlayerSurface.h"
 #include "PreviewPlayer.h"
 #include "TilePlayer.h"
-
-#include <ClipFixture.h>
+#include "VideoClips.h"
 
 #include <QMediaPlayer>
 #include <QSignalSpy>
@@ -17,43 +16,19 @@
 #include <gtest/gtest.h>
 
 using namespace vidorra;
+using test::frameNumber;
 
 namespace {
 
-int numberOf(const QImage &image)
+// Real-video clips, written once for the whole run.
+QString clipPath(double duration)
 {
-    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
-    return fixture::frameNumberOf(rgba.constBits(), rgba.width(), rgba.height(), rgba.bytesPerLine());
+    static QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("clip_%1.mp4").arg(duration));
+    if (!QFile::exists(name))
+        EXPECT_TRUE(fixture::writeClip(name, test::videoSpec(duration)));
+    return name;
 }
-
-// Real-video clips at 10 frames a second, written once for the whole run.
-class Clips {
-public:
-    static Clips &get()
-    {
-        static Clips clips;
-        return clips;
-    }
-    QString path(double duration)
-    {
-        const QString name = dir.filePath(QStringLiteral("clip_%1.mp4").arg(duration));
-        if (!QFile::exists(name)) {
-            fixture::ClipSpec spec;
-            spec.realVideo = true;
-            spec.width = 1280;
-            spec.height = 720;
-            spec.videoWidth = 320;
-            spec.videoHeight = 180;
-            spec.fps = 10;
-            spec.timescale = 10000;
-            spec.duration = duration;
-            EXPECT_TRUE(fixture::writeClip(name, spec));
-        }
-        return name;
-    }
-private:
-    QTemporaryDir dir;
-};
 
 class Scrub : public ::testing::Test {
 protected:
@@ -95,21 +70,21 @@ protected:
 TEST_F(Scrub, ScrubBeforeReadyIsIssuedWhenReadyAtTheFrameAskedFor)
 {
     const QUuid card = QUuid::createUuid();
-    PreviewPlayer::start(Clips::get().path(4.0), card);
+    PreviewPlayer::start(clipPath(4.0), card);
     PreviewPlayer::scrub(0.5, card);
     EXPECT_FALSE(PreviewPlayer::isReady());
     EXPECT_EQ(PreviewPlayer::pendingTarget(), 0.5);
     ASSERT_TRUE(QTest::qWaitFor([&] { return spyIssued->size() == 1 && settled(); }, 10000));
     EXPECT_DOUBLE_EQ(issued().at(0), 2.0);
     const QImage frame = PreviewPlayer::source()->frame();
-    EXPECT_EQ(numberOf(frame), 20);
+    EXPECT_EQ(frameNumber(frame), 20);
     EXPECT_EQ(frame.size(), QSize(160, 90));   // decoded at the size shown, not the clip's
 }
 
 TEST_F(Scrub, ThreeScrubsDuringASeekGiveOneFurtherSeekToTheLast)
 {
     const QUuid card = QUuid::createUuid();
-    startReady(Clips::get().path(4.0), card);
+    startReady(clipPath(4.0), card);
     PreviewPlayer::scrub(0.1, card);
     ASSERT_TRUE(PreviewPlayer::isSeeking());
     PreviewPlayer::scrub(0.2, card);
@@ -121,23 +96,23 @@ TEST_F(Scrub, ThreeScrubsDuringASeekGiveOneFurtherSeekToTheLast)
     ASSERT_EQ(seeks.size(), 2u);
     EXPECT_DOUBLE_EQ(seeks[0], 0.4);
     EXPECT_DOUBLE_EQ(seeks[1], 3.6);
-    EXPECT_EQ(numberOf(PreviewPlayer::source()->frame()), 36);
+    EXPECT_EQ(frameNumber(PreviewPlayer::source()->frame()), 36);
 }
 
 TEST_F(Scrub, FractionsAreClampedToTheClip)
 {
     const QUuid card = QUuid::createUuid();
-    startReady(Clips::get().path(4.0), card);
+    startReady(clipPath(4.0), card);
     PreviewPlayer::scrub(-0.3, card);
     ASSERT_TRUE(QTest::qWaitFor([] { return settled(); }, 10000));
-    EXPECT_EQ(numberOf(PreviewPlayer::source()->frame()), 0);
+    EXPECT_EQ(frameNumber(PreviewPlayer::source()->frame()), 0);
     PreviewPlayer::scrub(1.7, card);
     ASSERT_TRUE(QTest::qWaitFor([] { return settled(); }, 10000));
     const std::vector<double> seeks = issued();
     ASSERT_EQ(seeks.size(), 2u);
     EXPECT_DOUBLE_EQ(seeks[0], 0.0);
     EXPECT_DOUBLE_EQ(seeks[1], 4.0);
-    EXPECT_EQ(numberOf(PreviewPlayer::source()->frame()), 39);   // the last frame
+    EXPECT_EQ(frameNumber(PreviewPlayer::source()->frame()), 39);   // the last frame
 }
 
 TEST_F(Scrub, OnlyTheOwnerScrubsAndStops)
@@ -146,8 +121,8 @@ TEST_F(Scrub, OnlyTheOwnerScrubsAndStops)
     PreviewPlayer::scrub(0.5, first);   // nobody owns the player yet
     EXPECT_FALSE(PreviewPlayer::pendingTarget());
 
-    startReady(Clips::get().path(4.0), first);
-    startReady(Clips::get().path(2.0), second);   // the newer card takes over
+    startReady(clipPath(4.0), first);
+    startReady(clipPath(2.0), second);   // the newer card takes over
     EXPECT_EQ(PreviewPlayer::owner(), second);
     PreviewPlayer::stop(first);
     PreviewPlayer::scrub(0.5, first);
@@ -158,7 +133,7 @@ TEST_F(Scrub, OnlyTheOwnerScrubsAndStops)
 
     PreviewPlayer::scrub(0.5, second);
     ASSERT_TRUE(QTest::qWaitFor([] { return settled(); }, 10000));
-    EXPECT_EQ(numberOf(PreviewPlayer::source()->frame()), 10);   // 1.0 s of the 2 s clip
+    EXPECT_EQ(frameNumber(PreviewPlayer::source()->frame()), 10);   // 1.0 s of the 2 s clip
     PreviewPlayer::stop(second);
     EXPECT_FALSE(PreviewPlayer::owner());
     EXPECT_FALSE(PreviewPlayer::isReady());
@@ -168,12 +143,12 @@ TEST_F(Scrub, OnlyTheOwnerScrubsAndStops)
 TEST_F(Scrub, FramesAreGradedWithTheTableGiven)
 {
     const QUuid card = QUuid::createUuid();
-    PreviewPlayer::start(Clips::get().path(4.0), card);
+    PreviewPlayer::start(clipPath(4.0), card);
     PreviewPlayer::scrub(0.25, card);
     ASSERT_TRUE(QTest::qWaitFor([&] { return PreviewPlayer::isReady() && settled() && spyIssued->size() == 1; }, 10000));
     const QImage plain = PreviewPlayer::source()->frame();
     const CubePtr cube = LUTEngine::dLog();
-    PreviewPlayer::start(Clips::get().path(4.0), card, cube);
+    PreviewPlayer::start(clipPath(4.0), card, cube);
     PreviewPlayer::scrub(0.25, card);
     ASSERT_TRUE(QTest::qWaitFor([&] { return PreviewPlayer::isReady() && settled() && spyIssued->size() == 2; }, 10000));
     const std::optional<QImage> expected = cube->apply(plain);
@@ -195,14 +170,14 @@ TEST_F(Scrub, AFileThatDoesNotOpenKeepsItsTargetPending)
     // A good clip started after it by the same card opens on the same decoder thread, so
     // once that one is ready the bad one has had its chance.
     const QUuid other = QUuid::createUuid();
-    PreviewPlayer::start(Clips::get().path(2.0), other);
+    PreviewPlayer::start(clipPath(2.0), other);
     ASSERT_TRUE(QTest::qWaitFor([] { return PreviewPlayer::isReady(); }, 10000));
     EXPECT_TRUE(issued().empty());
 }
 
 TEST(TilePlayers, TheSeventeenthFailsUntilOneStops)
 {
-    const QString path = Clips::get().path(2.0);
+    const QString path = clipPath(2.0);
     std::vector<std::unique_ptr<TilePlayer>> tiles;
     for (int i = 0; i < TilePlayer::limit; ++i) {
         tiles.push_back(TilePlayer::create(path, 2.0));
@@ -225,25 +200,25 @@ TEST(TilePlayers, TheSeventeenthFailsUntilOneStops)
 TEST(TilePlayers, StartPointsAndLoopingBackToZero)
 {
     for (int i = 0; i < 20; ++i) {
-        auto longer = TilePlayer::create(Clips::get().path(10.0), 10.0);
+        auto longer = TilePlayer::create(clipPath(10.0), 10.0);
         ASSERT_TRUE(longer);
         EXPECT_GE(longer->startTime(), 0.0);
         EXPECT_LE(longer->startTime(), 7.0);
         longer->stop();
     }
-    auto exact = TilePlayer::create(Clips::get().path(2.0), 2.0);
+    auto exact = TilePlayer::create(clipPath(2.0), 2.0);
     EXPECT_EQ(exact->startTime(), 0.0);
     exact->stop();
-    auto odd = TilePlayer::create(Clips::get().path(2.0), std::numeric_limits<double>::infinity());
+    auto odd = TilePlayer::create(clipPath(2.0), std::numeric_limits<double>::infinity());
     EXPECT_EQ(odd->startTime(), 0.0);
     odd->stop();
 
     // A short clip plays from 0, reaches its end and starts again at 0, decoded at the
     // size its view asked for.
-    auto tile = TilePlayer::create(Clips::get().path(1.0), 1.0);
+    auto tile = TilePlayer::create(clipPath(1.0), 1.0);
     tile->setTargetSize(QSize(128, 64));
     std::vector<int> shown;
-    QObject::connect(tile.get(), &FrameSource::frameChanged, [&] { shown.push_back(numberOf(tile->frame())); });
+    QObject::connect(tile.get(), &FrameSource::frameChanged, [&] { shown.push_back(frameNumber(tile->frame())); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return tile->loops() >= 1 && shown.size() >= 2 && shown.back() < 5 && tile->loops() >= 1; }, 15000));
     ASSERT_FALSE(shown.empty());
     EXPECT_LE(shown.front(), 2);   // the first frame, or close to it when the machine is busy
@@ -308,13 +283,13 @@ TEST(PlayerSurfaceTest, PlaysAClipWithControlsAndGrading)
         }
     });
     player->setLoops(QMediaPlayer::Infinite);
-    player->setSource(QUrl::fromLocalFile(Clips::get().path(4.0)));
+    player->setSource(QUrl::fromLocalFile(clipPath(4.0)));
     player->play();
     const bool played = QTest::qWaitFor([&] { return surface.framesShown() >= 3; }, 15000);
     if (!played && player->error() != QMediaPlayer::NoError)
         GTEST_SKIP() << "Qt Multimedia cannot play here: " << player->errorString().toStdString();
     ASSERT_TRUE(played);
-    EXPECT_GE(numberOf(surface.currentFrame()), 0);
+    EXPECT_GE(frameNumber(surface.currentFrame()), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return player->position() > 0; }, 10000));
     EXPECT_GE(plainLow, 32);
     EXPECT_LE(plainHigh, 224);
