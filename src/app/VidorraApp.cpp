@@ -28,11 +28,11 @@ VidorraApp::~VidorraApp()
 
 void VidorraApp::launch(const QStringList &paths)
 {
-    willFinishLaunching();
-    // Files handed over at launch are scanned from the start: the window, built from the
-    // model's state, comes up while the scan collects and reads them.
+    // Files handed over at launch are scanned from the very start: the appearance and
+    // the window, built from the model's state, come up while the scan reads them.
     if (!paths.isEmpty())
         openPaths(paths);
+    willFinishLaunching();
     createWindow();
     win->show();
     didFinishLaunching();
