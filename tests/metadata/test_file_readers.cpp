@@ -1,14 +1,11 @@
 // The three file readers on clips made by the fixture writer: the basic record and the
-// cover, the camera's metadata track with its first sample and the key list, the moov
-// layouts (64-bit and size-0 boxes, the moov first or last, truncation), and the probe
-// tool's record built from them.
+// cover, the camera's metadata track with its first sample and the key list, and the
+// moov layouts (64-bit and size-0 boxes, the moov first or last, truncation).
 #include "BoxReader.h"
 #include "CameraReader.h"
 #include "ClipFixture.h"
-#include "Labels.h"
 #include "PositionedReader.h"
 #include "Printers.h"
-#include "ProbeRecord.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -140,9 +137,6 @@ TEST(MetadataLargeFile, MoovAfterSparseMdatCostsLessThanAMegabyte)
     ClipFile file(path);
     EXPECT_EQ(readClip(file).value().model, "OsmoPocket3");
     EXPECT_LT(file.bytesRead(), 1 << 20);
-    ClipFile again(path);
-    EXPECT_EQ(readBasic(again).width, 3840);
-    EXPECT_LT(again.bytesRead(), 1 << 20);
 }
 
 TEST(MetadataReadClip, FullRecordReadingOnlyHeadersTheMoovAndOneSample)
@@ -160,7 +154,6 @@ TEST(MetadataReadClip, FullRecordReadingOnlyHeadersTheMoovAndOneSample)
                                .bitDepth = 10, .colorCode = 22, .iso = 400, .width = 3840, .height = 2160,
                                .gammaText = "D-Log2", .lens = "Wide", .kelvin = "5600", .duration = 2.0,
                                .proto = "dvtm_PP-101.proto"}));
-    EXPECT_EQ(folderName(*info), "D-Log 2/4K Slowmo 120fps to 30p");
     EXPECT_LE(reader.bytesRead(), 3 * 16 + layout.moovSize + layout.sampleSize) << "media data was read";
 }
 
@@ -254,22 +247,4 @@ TEST(MetadataKeyList, WithAndWithoutVersionAndFlagsAndBadItemIndexes)
     EXPECT_EQ(keysOf(spec).value(gammaKey), "HLG") << "a later item replaces the value";
     EXPECT_TRUE(keysOf(edited([](ClipSpec &s) { s.keys.clear(); })).isEmpty());
     EXPECT_TRUE(readDJIKeys({}).isEmpty());
-}
-
-TEST(MetadataProbe, FallsBackToTheBasicRecordLikeAScan)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("DJI_0001.MP4");
-    const struct { Change change; bool full; } rows[] = {
-        {[](ClipSpec &s) { s.camera->captureFPS = std::numeric_limits<double>::quiet_NaN(); }, true},
-        {[](ClipSpec &s) { s.camera->model = "Mavic"; s.camera->proto = "dvtm_other.proto"; }, false},
-        {[](ClipSpec &s) { s.camera->playbackFPS = 0; }, false},
-        {[](ClipSpec &s) { s.camera.reset(); }, false}};
-    for (const auto &row : rows) {
-        ASSERT_TRUE(fixture::writeClip(path, edited(row.change)));
-        const QJsonObject o = probeClip(path);
-        EXPECT_EQ(o.value("source").toString(), row.full ? "readClip" : "readBasic");
-        EXPECT_EQ(o.value("folderName").toString(), row.full ? "D-Log/4K 30p" : "Unknown");
-        EXPECT_EQ(o.value("captureFPS").toDouble(), row.full ? 0.0 : 30.0) << "NaN is not JSON";
-    }
 }

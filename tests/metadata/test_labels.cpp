@@ -74,9 +74,7 @@ TEST(MetadataLabels, ProfileAndColourRulesInOrder)
         {"", 10, 5, "Unknown (value 5)", false},  {"", 10, 0, "Not Specified", false}};
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::Message() << row.gamma << " " << row.bitDepth << " " << row.colorCode);
-        ClipInfo info = withGamma(row.gamma);
-        info.bitDepth = row.bitDepth;
-        info.colorCode = row.colorCode;
+        const ClipInfo info{.bitDepth = row.bitDepth, .colorCode = row.colorCode, .gammaText = row.gamma};
         EXPECT_EQ(profileLabel(info), row.label);
         EXPECT_EQ(takesColor(info), row.takesColor);
     }

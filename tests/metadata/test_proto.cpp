@@ -10,13 +10,7 @@ using namespace vidorra;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(char(v));
-    return out;
-}
+QByteArray hex(const char *digits) { return QByteArray::fromHex(digits); }
 
 QByteArray varint(quint64 v)
 {
@@ -40,7 +34,7 @@ TEST(MetadataProtoParse, EmptyInputAndVarints)
     EXPECT_TRUE(parseProto({}).has_value() && parseProto({})->isEmpty()) << "an empty message, not a malformed one";
     EXPECT_FALSE(pbValue({}, {1}).has_value());
 
-    const QByteArray msg = bytes({0x08, 0x96, 0x01});
+    const QByteArray msg = hex("089601");
     EXPECT_EQ(pbInt(msg, {1}), 150);
     EXPECT_EQ(pbDouble(msg, {1}), 150.0);
     EXPECT_EQ(pbString(msg, {1}), QString());
@@ -50,17 +44,17 @@ TEST(MetadataProtoParse, EmptyInputAndVarints)
 TEST(MetadataProtoParse, MalformedLevelIsNothing)
 {
     const struct { const char *what; QByteArray message; } rows[] = {
-        {"field number 0", bytes({0x00})}, {"field 0 with wire type 7", bytes({0x07})},
-        {"start group", bytes({0x0b})}, {"end group", bytes({0x0c})}, {"wire type 6", bytes({0x0e})},
-        {"length one past the end", bytes({0x12, 0x03, 'a', 'b'})},
-        {"7 of 8 fixed bytes", bytes({0x09, 1, 2, 3, 4, 5, 6, 7})}, {"3 of 4 fixed bytes", bytes({0x0d, 1, 2, 3})},
-        {"varint runs off the end", bytes({0x08, 0x80})},
-        {"ten varint bytes, the tenth continuing", bytes({0x08}) + QByteArray(10, char(0xff)) + char(0x01)},
+        {"field number 0", hex("00")}, {"field 0 with wire type 7", hex("07")},
+        {"start group", hex("0b")}, {"end group", hex("0c")}, {"wire type 6", hex("0e")},
+        {"length one past the end", hex("12036162")},
+        {"7 of 8 fixed bytes", hex("0901020304050607")}, {"3 of 4 fixed bytes", hex("0d010203")},
+        {"varint runs off the end", hex("0880")},
+        {"ten varint bytes, the tenth continuing", hex("08" "ffffffffffffffffffff" "01")},
         {"a length near 2^64 must not wrap", field(1, 2) + varint(~quint64(0)) + "abc"}};
     for (const auto &row : rows)
         EXPECT_FALSE(parseProto(row.message).has_value()) << row.what;
     // A good field followed by a bad one spoils the whole level, first field included.
-    EXPECT_FALSE(pbValue(bytes({0x08, 0x01, 0x00}), {1}).has_value());
+    EXPECT_FALSE(pbValue(hex("080100"), {1}).has_value());
 }
 
 TEST(MetadataProtoParse, SixtyFourBitVarints)
@@ -70,16 +64,16 @@ TEST(MetadataProtoParse, SixtyFourBitVarints)
     EXPECT_EQ(pbInt(allSet, {1}), -1);
     EXPECT_DOUBLE_EQ(pbDouble(allSet, {1}), 18446744073709551615.0);
     // Bits past 63 in the tenth byte are dropped.
-    EXPECT_EQ(pbInt(bytes({0x08}) + QByteArray(9, char(0xff)) + char(0x7f), {1}), -1);
+    EXPECT_EQ(pbInt(hex("08" "ffffffffffffffffff" "7f"), {1}), -1);
 }
 
 TEST(MetadataProtoParse, FixedWidthFloatsAreLittleEndian)
 {
-    const QByteArray single = bytes({0x0d, 0x8f, 0xc2, 0xef, 0x41}); // 29.97f
+    const QByteArray single = hex("0d8fc2ef41"); // 29.97f
     EXPECT_EQ(pbDouble(single, {1}), double(29.97f));
     EXPECT_EQ(pbInt(single, {1}), 0);
-    EXPECT_EQ(pbDouble(bytes({0x11, 0, 0, 0, 0, 0, 0, 0xf0, 0x3f}), {2}), 1.0);
-    EXPECT_TRUE(std::isnan(pbDouble(bytes({0x0d, 0, 0, 0xc0, 0x7f}), {1})));
+    EXPECT_EQ(pbDouble(hex("11000000000000f03f"), {2}), 1.0);
+    EXPECT_TRUE(std::isnan(pbDouble(hex("0d0000c07f"), {1})));
 }
 
 TEST(MetadataProtoPath, DescendsAndTriesEveryOccurrence)
@@ -93,7 +87,7 @@ TEST(MetadataProtoPath, DescendsAndTriesEveryOccurrence)
 
 TEST(MetadataProtoPath, MalformedNestedMessageOnlyAffectsItsOwnPaths)
 {
-    const QByteArray broken = message(2, bytes({0x00, 0x01}));
+    const QByteArray broken = message(2, hex("0001"));
     const QByteArray msg = broken + message(2, integer(3, 8)) + message(5, QByteArray("OsmoPocket3"));
     EXPECT_EQ(pbInt(msg, {2, 3}), 8);
     EXPECT_EQ(pbString(msg, {5}), QStringLiteral("OsmoPocket3"));

@@ -1,7 +1,6 @@
 // Filling of localised formats: placeholders in order, "%%", and the slips a
 // translation can contain (too few or too many arguments, the wrong kind).
 #include "Format.h"
-#include "Language.h"
 
 #include <gtest/gtest.h>
 
@@ -23,12 +22,4 @@ TEST(TextFormat, FillsPlaceholdersAndSurvivesSlips)
     };
     for (const auto &row : rows)
         EXPECT_EQ(formatText(row.format, row.args), row.filled) << row.format;
-}
-
-TEST(TextFormat, ThroughL)
-{
-    vidorra::Language::apply("en");
-    // No arguments: the text is returned as it stands, "%%" included.
-    EXPECT_EQ(vidorra::L("Finished with %d issue(s):"), "Finished with %d issue(s):");
-    EXPECT_EQ(vidorra::L("Finished with %d issue(s):", {2}), "Finished with 2 issue(s):");
 }
