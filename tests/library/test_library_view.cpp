@@ -34,47 +34,36 @@ QStringList names(const QList<Planned> &items)
     return out;
 }
 
-TEST(LibraryView, TabsRankByShortSideUnknownLastEqualRanksByName)
+// Tabs rank by short side (equal sides by name, unknown last); in a tab, piles group by
+// profile then folder; totals are the tab's, flags everyone's.
+TEST(LibraryView, TabsGroupsTotalsAndFlags)
 {
     EXPECT_FALSE(Library({}, QStringLiteral("R2160")).current.has_value());
-    Planned twin = clip("twin.mp4", 1080);
+    Planned twin = clip("twin.mp4", 1080, "HLG/A");
     twin.resolution = QStringLiteral("Q1080"); // same short side, another label
-    const QList<Planned> items{clip("u.mp4", 0), clip("hd.mp4", 1080), clip("uhd.mp4", 2160), clip("hd2.mp4", 1080), twin};
-    const Library lib(items, std::nullopt);
-    QStringList tabs;
-    for (const auto &tab : lib.tabs)
-        tabs << tab.name + u'=' + QString::number(tab.count);
-    EXPECT_EQ(tabs, (QStringList{"R2160=1", "Q1080=1", "R1080=2", L("Unknown") + "=1"}));
-    EXPECT_EQ(lib.current, QStringLiteral("R2160"));
-    EXPECT_EQ(names(Library(items, QStringLiteral("R1080")).visible), (QStringList{"hd.mp4", "hd2.mp4"}));
-    // A tab nobody carries any more falls back to the first.
-    EXPECT_EQ(Library(items, QStringLiteral("R720")).current, QStringLiteral("R2160"));
-}
-
-TEST(LibraryView, GroupsByProfileThenFolderUnknownLast)
-{
-    const Library lib({clip("1.mp4", 1080, "D-Log 2/B"), clip("2.mp4", 1080, L("Unknown") + "/A"), clip("3.mp4", 1080, "D-Log/B"),
-                       clip("4.mp4", 1080, "D-Log/A"), clip("5.mp4", 1080, "D-Log/B"), clip("6.mp4", 1080, "HLG/A")},
-                      std::nullopt);
-    QStringList groups;
-    for (const auto &g : lib.groups)
-        groups << g.profile + u'=' + QString::number(g.sections.size());
-    EXPECT_EQ(groups, (QStringList{"D-Log=2", "D-Log 2=1", "HLG=1", L("Unknown") + "=1"}));
-    EXPECT_EQ(names(lib.ordered), (QStringList{"4.mp4", "3.mp4", "5.mp4", "1.mp4", "6.mp4", "2.mp4"}));
-}
-
-TEST(LibraryView, TotalsForTheTabFlagsForAll)
-{
     Planned graded = clip("graded.mp4", 2160, "D-Log/F", false); // already sorted
     graded.info.bitDepth = 10;
     graded.info.colorCode = 2;
-    const Library lib({clip("a.mp4", 1080), clip("b.mp4", 1080, "D-Log/F", false), graded, clip("c.mp4", 2160)},
-                      QStringLiteral("R1080"));
-    EXPECT_EQ(names(lib.sortable), QStringList{"a.mp4"});
-    EXPECT_EQ(names(lib.allSortable), (QStringList{"a.mp4", "c.mp4"}));
-    EXPECT_EQ(lib.bytes, 200);
-    EXPECT_DOUBLE_EQ(lib.seconds, 3.0);
+    const QList<Planned> items{clip("u.mp4", 0, L("Unknown") + "/A"), clip("1.mp4", 1080, "D-Log 2/B"), graded, twin,
+                               clip("3.mp4", 1080, "D-Log/B", false), clip("4.mp4", 1080, "D-Log/A"),
+                               clip("5.mp4", 1080, "D-Log/B"), clip("6.mp4", 2160, "HLG/A")};
+    const Library lib(items, QStringLiteral("R1080"));
+    QStringList tabs, groups;
+    for (const auto &tab : lib.tabs)
+        tabs << tab.name + u'=' + QString::number(tab.count);
+    for (const auto &g : lib.groups)
+        groups << g.profile + u'=' + QString::number(g.sections.size());
+    EXPECT_EQ(tabs, (QStringList{"R2160=2", "Q1080=1", "R1080=4", L("Unknown") + "=1"}));
+    EXPECT_EQ(groups, (QStringList{"D-Log=2", "D-Log 2=1"}));
+    EXPECT_EQ(names(lib.ordered), (QStringList{"4.mp4", "3.mp4", "5.mp4", "1.mp4"}));
+    EXPECT_EQ(names(lib.sortable), (QStringList{"1.mp4", "4.mp4", "5.mp4"}));
+    EXPECT_EQ(names(lib.allSortable), (QStringList{"1.mp4", "twin.mp4", "4.mp4", "5.mp4", "6.mp4"}));
+    EXPECT_EQ(lib.bytes, 400);
+    EXPECT_DOUBLE_EQ(lib.seconds, 6.0);
     EXPECT_TRUE(lib.anyColor && lib.anySortable && lib.anyRecognized && lib.anySorted);
+    // A tab nobody carries any more falls back to the first.
+    EXPECT_EQ(Library(items, QStringLiteral("R720")).current, QStringLiteral("R2160"));
+    EXPECT_EQ(names(Library(items, std::nullopt).visible), (QStringList{"graded.mp4", "6.mp4"}));
     const Library plain({clip("u.mp4", 0)}, std::nullopt);
     EXPECT_FALSE(plain.anyColor || plain.anySortable || plain.anyRecognized || plain.anySorted);
 }

@@ -22,12 +22,6 @@ namespace vidorra::testing {
 
 inline constexpr int kWaitMs = 60000;
 
-inline QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 inline void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
@@ -51,19 +45,17 @@ inline QStringList writeClips(const QString &folder, int count, const fixture::C
     return paths;
 }
 
-inline fixture::ClipSpec fullHdSpec() // 1920x1080 D-Log, 30p
+// A D-Log 30p clip of the given short side, 16:9; without camera metadata it reads as
+// an unknown record.
+inline fixture::ClipSpec clipSpec(int side, bool camera = true)
 {
     fixture::ClipSpec s;
-    s.width = s.camera->width = 1920;
-    s.height = s.camera->height = 1080;
-    return s;
-}
-
-inline fixture::ClipSpec foreignSpec() // no camera metadata: an unknown record
-{
-    fixture::ClipSpec s;
-    s.camera.reset();
-    s.keys.clear();
+    s.height = s.camera->height = side;
+    s.width = s.camera->width = side * 16 / 9;
+    if (!camera) {
+        s.camera.reset();
+        s.keys.clear();
+    }
     return s;
 }
 

@@ -43,7 +43,7 @@ TEST_F(ModelPrefs, LanguageSwitchRelabelsWithoutARescan)
     fixture::ClipSpec slowMotion;
     slowMotion.camera->captureFPS = 120;
     writeClips(card, 2, slowMotion);
-    writeClips(card, 1, foreignSpec(), 10);
+    writeClips(card, 1, clipSpec(2160, false), 10);
     loadAndWait({card});
     const QList<Planned> before = model->result()->items;
     model->setOpenFolder(before.first().folder);
