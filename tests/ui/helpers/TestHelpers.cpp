@@ -6,7 +6,6 @@
 #include "model/Model.h"
 #include "text/Language.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -14,24 +13,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
-#include <QWidget>
 
 namespace vidorra::uitest {
 
-namespace {
-QTemporaryDir &home()
+static QTemporaryDir &home()
 {
     static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/vidorra-ui-XXXXXX"));
     return dir;
 }
-} // namespace
 
 void usePrivateHome()
 {
     const QString h = home().path();
-    QDir(h).mkpath(QStringLiteral("config"));
-    QDir(h).mkpath(QStringLiteral("data/Trash/files"));
-    QDir(h).mkpath(QStringLiteral("data/Trash/info"));
+    for (const char *sub : {"config", "data/Trash/files", "data/Trash/info"})
+        QDir(h).mkpath(QLatin1String(sub));
     qputenv("HOME", h.toUtf8());
     qputenv("XDG_CONFIG_HOME", (h + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_DATA_HOME", (h + QStringLiteral("/data")).toUtf8());
@@ -60,14 +55,11 @@ void resetSettings()
 QString writeClip(const QString &folder, const QString &name, const ClipKind &k)
 {
     fixture::ClipSpec spec;
-    spec.width = k.width;
-    spec.height = k.height;
+    spec.width = spec.camera->width = k.width;
+    spec.height = spec.camera->height = k.height;
     spec.duration = k.duration;
-    spec.fps = k.playbackFPS;
+    spec.fps = spec.camera->playbackFPS = k.playbackFPS;
     spec.camera->captureFPS = k.captureFPS;
-    spec.camera->playbackFPS = k.playbackFPS;
-    spec.camera->width = k.width;
-    spec.camera->height = k.height;
     spec.camera->bitDepth = k.bitDepth;
     spec.camera->colorCode = k.colorCode;
     spec.keys = {{QStringLiteral("com.dji.camera.ColorGammaSxS"), k.gamma}};
@@ -126,8 +118,7 @@ ClipInfo dlogInfo(const QString &kelvin, qint64 iso, double duration)
     info.bitDepth = 10;
     info.colorCode = 2;
     info.iso = iso;
-    info.width = 3840;
-    info.height = 2160;
+    info.width = 3840, info.height = 2160;
     info.gammaText = QStringLiteral("D-Log");
     info.kelvin = kelvin;
     info.duration = duration;
@@ -156,36 +147,17 @@ QStringList filesBelow(const QString &folder)
     return out;
 }
 
-void paint(QWidget *widget, Scheme scheme)
-{
-    widget->setPalette(appPalette(scheme));
-    widget->setAutoFillBackground(true);
-}
-
-QImage shoot(QWidget *widget, const QString &name)
-{
-    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/shots");
-    QDir().mkpath(dir);
-    const QImage image = widget->grab().toImage();
-    image.save(dir + u'/' + name + QStringLiteral(".png"));
-    return image;
-}
-
 double meanDifference(const QImage &a, const QImage &b)
 {
     if (a.size() != b.size() || a.isNull())
         return -1;
-    const QImage x = a.convertToFormat(QImage::Format_RGB32);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32);
     double sum = 0;
-    for (int row = 0; row < x.height(); ++row) {
-        const auto *p = reinterpret_cast<const QRgb *>(x.constScanLine(row));
-        const auto *q = reinterpret_cast<const QRgb *>(y.constScanLine(row));
-        for (int col = 0; col < x.width(); ++col)
-            sum += std::abs(qRed(p[col]) - qRed(q[col])) + std::abs(qGreen(p[col]) - qGreen(q[col]))
-                + std::abs(qBlue(p[col]) - qBlue(q[col]));
-    }
-    return sum / (3.0 * x.width() * x.height());
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
 }
 
 } // namespace vidorra::uitest

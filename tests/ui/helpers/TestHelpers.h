@@ -1,16 +1,13 @@
 #pragma once
 // Shared by the widget and start-up tests: a private home for settings and the trash,
-// camera clips on disk, waiting on conditions, and pictures of widgets.
+// camera clips on disk, clip records, and waiting on conditions.
 
-#include "Palette.h"
 #include "library/Scan.h"
 
 #include <QImage>
 #include <QString>
 #include <QStringList>
 #include <functional>
-
-class QWidget;
 
 namespace vidorra {
 class Model;
@@ -36,7 +33,7 @@ struct ClipKind {
     bool cover = true;                          // an embedded cover picture
     bool realVideo = false;                     // decodable frames at videoWidth x videoHeight
     int videoWidth = 320, videoHeight = 180;
-    QStringList companions;                     // extensions written beside the clip
+    QStringList companions = {};                // extensions written beside the clip
 };
 // Writes a camera clip (and its companions); returns its path, empty on failure.
 QString writeClip(const QString &folder, const QString &name, const ClipKind &kind = {});
@@ -57,11 +54,6 @@ bool waitUntil(const std::function<bool()> &done, int ms = 20000);
 bool loadAndWait(Model &model, const QStringList &paths);
 // Files below `folder`, relative to it, sorted.
 QStringList filesBelow(const QString &folder);
-
-// Gives the widget (and its children) the light or dark palette.
-void paint(QWidget *widget, Scheme scheme);
-// Renders the widget and saves it as <build>/shots/<name>.png, for a person to look at.
-QImage shoot(QWidget *widget, const QString &name);
 // Mean absolute difference of the RGB channels of two images (0..255); -1 when sizes differ.
 double meanDifference(const QImage &a, const QImage &b);
 
