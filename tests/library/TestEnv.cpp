@@ -8,11 +8,7 @@
 
 namespace vidorra::testing {
 
-namespace {
-QString home;
-} // namespace
-
-QString tempHome() { return home; }
+QString tempHome() { return qEnvironmentVariable("HOME"); }
 
 bool writeBytes(const QString &path, const QByteArray &bytes)
 {
@@ -55,8 +51,6 @@ Planned planned(const QString &url, const QString &folder, bool sortable)
     p.url = url;
     p.folder = folder;
     p.sortable = sortable;
-    p.profile = folder.section(u'/', 0, 0);
-    p.resolution = QStringLiteral("4K");
     return p;
 }
 
@@ -68,7 +62,6 @@ int main(int argc, char **argv)
     if (!home.isValid())
         return 2;
     // Every per-user location points into the temporary home before any test runs.
-    vidorra::testing::home = home.path();
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());

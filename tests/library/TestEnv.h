@@ -13,7 +13,7 @@
 
 namespace vidorra::testing {
 
-QString tempHome();
+QString tempHome(); // what the main points HOME and the XDG folders at
 bool writeBytes(const QString &path, const QByteArray &bytes); // never replaces
 QByteArray readBytes(const QString &path);
 bool makeDir(const QString &path);

@@ -60,7 +60,6 @@ TEST_F(OrganizeTest, EveryFailureIsALineAndTheBatchGoesOn)
 {
     file("blocked/D-Log"); // a file where the profile folder must be made
     const QString blocked = file("blocked/a.mp4");
-    const QString bad = file("bad.mp4");
     const QString good = file("good.mp4");
     files({"good.LRF", "good.SRT"});
     // The clip's LRF refuses to move: the clip stays moved, the SRT is not tried.
@@ -68,13 +67,23 @@ TEST_F(OrganizeTest, EveryFailureIsALineAndTheBatchGoesOn)
         return step == MoveStep::Rename && from.endsWith(u"good.LRF") ? EACCES : 0;
     });
     const SortOutcome outcome =
-        organize(result({planned(blocked), planned(path("gone.mp4")), planned(bad, "../escape"), planned(good)}));
+        organize(result({planned(blocked), planned(path("gone.mp4")), planned(good)}));
     EXPECT_EQ(outcome.failed, (QStringList{"a.mp4: " + errorText(ENOTDIR), "gone.mp4: " + errorText(ENOENT),
-                                           L("%@: invalid destination folder", {QStringLiteral("bad.mp4")}),
                                            "good.mp4: " + errorText(EACCES)}));
     EXPECT_EQ(outcome.moves, (QList<Move>{{good, path("D-Log/4K 30p/good.mp4")}}));
-    EXPECT_EQ(tree(dir.path()), (QStringList{"D-Log/", "D-Log/4K 30p/", "D-Log/4K 30p/good.mp4", "bad.mp4", "blocked/",
+    EXPECT_EQ(tree(dir.path()), (QStringList{"D-Log/", "D-Log/4K 30p/", "D-Log/4K 30p/good.mp4", "blocked/",
                                              "blocked/D-Log", "blocked/a.mp4", "good.LRF", "good.SRT"}));
+}
+
+// A destination that could lead out of the clip's folder is refused, and nothing moves.
+TEST_F(OrganizeTest, HostileDestinationsAreRefused)
+{
+    const QString clip = file("clip.mp4");
+    for (const char *folder : {"../escape", "/abs", "D-Log/../..", "", "D-Log//x", "./D-Log", "D-Log/."}) {
+        EXPECT_EQ(organize(result({planned(clip, folder)})).failed,
+                  QStringList{L("%@: invalid destination folder", {QStringLiteral("clip.mp4")})}) << folder;
+    }
+    EXPECT_EQ(tree(dir.path()), QStringList{"clip.mp4"});
 }
 
 // No move records a folder made for a clip that then stayed, so undo could never

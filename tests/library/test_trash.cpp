@@ -6,7 +6,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QUrl>
 
 #include <cerrno>
 #include <unistd.h>
@@ -21,13 +20,10 @@ using TrashTest = FileTest;
 // The value of `key` in a .trashinfo file that starts with its group line.
 QString infoField(const QString &infoFile, const QByteArray &key)
 {
-    const QList<QByteArray> lines = readBytes(infoFile).split('\n');
-    EXPECT_EQ(lines.value(0), "[Trash Info]");
-    for (const QByteArray &line : lines) {
-        if (line.startsWith(key + '='))
-            return QString::fromUtf8(line.mid(key.size() + 1));
-    }
-    return {};
+    const QByteArray text = readBytes(infoFile);
+    EXPECT_TRUE(text.startsWith("[Trash Info]\n"));
+    const qsizetype at = text.indexOf('\n' + key + '=');
+    return at < 0 ? QString() : QString::fromUtf8(text.mid(at + key.size() + 2).split('\n').first());
 }
 
 TEST_F(TrashTest, TrashedFileGetsItsEntryWithEncodedPathAndDate)
@@ -58,8 +54,7 @@ TEST_F(TrashTest, SameNameTwiceGetsTwoPlacesAndMissingFileNone)
 
     const QStringList before = tree(homeTrash());
     const TrashResult missing = moveToTrash(path("gone.mp4"));
-    EXPECT_FALSE(missing.location.has_value());
-    EXPECT_FALSE(missing.error.value_or(QString()).isEmpty());
+    EXPECT_FALSE(missing.location || missing.error.value_or(QString()).isEmpty());
     EXPECT_EQ(tree(homeTrash()), before);
 }
 
@@ -74,7 +69,6 @@ TEST_F(TrashTest, NoTrashFolderIsAFailureAndTheFileStays)
     qputenv("XDG_DATA_HOME", saved);
     EXPECT_FALSE(result.location.has_value());
     EXPECT_EQ(result.error, errorText(ENOTDIR));
-    EXPECT_EQ(readBytes(clip), "clip.mp4");
     EXPECT_EQ(tree(dir.path()), (QStringList{"clip.mp4", "not-a-folder"}));
 }
 
@@ -88,12 +82,10 @@ TEST_F(TrashTest, FileOnAnotherFileSystemGoesToThatFileSystemsTrash)
     const TrashResult result = moveToTrash(clip);
     ASSERT_TRUE(result.location.has_value()) << result.error.value_or(QString()).toStdString();
     EXPECT_TRUE(result.location->startsWith(QStringLiteral("/dev/shm/.Trash-%1/files/").arg(::getuid())));
-    const auto info = trashInfoFor(*result.location);
-    ASSERT_TRUE(info.has_value());
-    // Relative to the top folder of that file system.
-    EXPECT_EQ(infoField(*info, "Path"), QString::fromLatin1(QUrl::toPercentEncoding(clip.mid(9), "/")));
+    const QString info = trashInfoFor(*result.location).value_or(QString());
     QFile::remove(*result.location);
-    QFile::remove(*info);
+    EXPECT_EQ(infoField(info, "Path"), other.path().mid(9) + "/clip.mp4"); // relative to that file system's top
+    QFile::remove(info);
 }
 
 } // namespace

@@ -42,11 +42,10 @@ TEST_F(ModelActions, OrganizeRenameAndUndoPutEveryFileBack)
     waitFor(finished);
     waitFor(ended);
     EXPECT_EQ(model->message(), "Sorted");
-    EXPECT_EQ(model->moves().size(), 6); // two clips, each with two companions
-    ASSERT_EQ(model->result()->items.size(), 2); // found again at their new place
-    for (const Planned &p : model->result()->items)
-        EXPECT_FALSE(p.sortable); // already in its folder now
+    ASSERT_EQ(model->moves().size(), 6); // two clips, each with two companions
+    // The sources are followed to their new place.
     EXPECT_EQ(model->lastURLs(), (QStringList{model->moves()[0].to, model->moves()[3].to}));
+    ASSERT_EQ(model->result()->items.size(), 2);
 
     const QUuid kept = model->result()->items.first().id;
     model->setSelection({kept});
@@ -98,20 +97,17 @@ TEST_F(ModelActions, TrashAsksReportsFailuresAndUndoes)
     const Confirmation &q = user.asked.last();
     EXPECT_EQ(q.title, "Delete 3 clips?");
     EXPECT_TRUE(q.text.startsWith("They will go to the Trash (") && q.text.endsWith(").")) << q.text.toStdString();
-    EXPECT_EQ(q.acceptButton, "Delete");
-    EXPECT_EQ(q.cancelButton, "Cancel");
-    EXPECT_TRUE(q.acceptIsDestructive);
+    EXPECT_TRUE(q.acceptButton == "Delete" && q.cancelButton == "Cancel" && q.acceptIsDestructive);
     waitFor(finished);
     EXPECT_EQ(fileNames(model->result()->items), QStringList{QFileInfo(clips[1]).fileName()});
     EXPECT_TRUE(model->message().startsWith("Finished with 1 issue(s):\n" + QFileInfo(clips[1]).fileName() + ": "))
         << model->message().toStdString();
     EXPECT_EQ(model->moves().size(), 4); // two clips with their companions
     EXPECT_TRUE(model->selection().isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(clips[0]));
 
     model->revert();
     waitFor(finished, 2);
-    EXPECT_TRUE(model->message().startsWith("Undone"));
+    EXPECT_EQ(model->message(), "Undone");
     EXPECT_TRUE(QFileInfo::exists(clips[0]) && QFileInfo::exists(clips[2]));
 }
 

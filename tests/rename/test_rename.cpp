@@ -49,6 +49,7 @@ TEST(RenameTokens, DefaultTemplateKeepsTheCameraDateAndNumber)
     EXPECT_EQ(clipDate("holiday", "/nowhere/holiday.mp4"), QStringLiteral("00000000"));
 }
 
+// Slow motion names the capture rate; separators and control characters become "-".
 TEST(RenameTokens, EachTokenAndTheCleaning)
 {
     Planned slow = dlog("/card/clip_123.mov", 120, 30), iso = slow, normal = slow, dlog2 = slow;
@@ -56,15 +57,9 @@ TEST(RenameTokens, EachTokenAndTheCleaning)
     normal.info.bitDepth = 8;
     dlog2.info.colorCode = 22;
     const struct { Planned clip; const char *tmpl; int index; const char *stem; } rows[] = {
-        {slow, "{fps}", 0, "120p"}, // slow motion: the capture rate
-        {slow, "{num}", 0, "123"},
-        {slow, "{iso}x", 0, "x"},
-        {iso, "{iso}", 0, "ISO800"},
-        {normal, "{profile}", 0, "Normal8bit"},
-        {dlog2, "{profile}", 0, "DLog2"},
-        {slow, "/", 0, "-"},
-        {slow, " a:b\\c/{PROFILE}\n", 0, "a-b-c-{PROFILE}"},
-        {dlog("/card/clip_1234567.mp4"), "{num}", 9, "0010"},
+        {slow, "{fps}", 0, "120p"}, {slow, "{num}", 0, "123"}, {slow, "{iso}x", 0, "x"}, {iso, "{iso}", 0, "ISO800"},
+        {normal, "{profile}", 0, "Normal8bit"}, {dlog2, "{profile}", 0, "DLog2"}, {slow, "/", 0, "-"},
+        {slow, " a:b\\c/{PROFILE}\n", 0, "a-b-c-{PROFILE}"}, {dlog("/card/clip_1234567.mp4"), "{num}", 9, "0010"},
         {dlog("/card/a{num}.mp4"), "{name}", 0, "a{num}"}, // an inserted value is not expanded again
         {dlog("/card/20230101_DLog_4K30p_0003.mp4"), "{date}_{num}", 0, "20230101_0003"},
     };
@@ -83,9 +78,13 @@ TEST_F(RenameTest, ClashesAreNumberedAndClaimsIgnoreCase)
     // Differing only in letter case from a name claimed in the same run: taken.
     EXPECT_EQ(targets(renamePlans({dlog(file("x.mp4")), dlog(file("y.MP4"))}, "Clip")),
               (QStringList{"Clip.mp4", "Clip_2.MP4"}));
-    // Nothing usable: no plan.
+    // Nothing usable: no plan; and no name leads out of the folder or hides the clip.
     EXPECT_TRUE(renamePlans(three, "").isEmpty());
     EXPECT_TRUE(renamePlans(three, " .hidden").isEmpty());
+    for (const char *tmpl : {"..", "../x", "a/../../b", "\x01\x7f"}) {
+        for (const RenamePlan &plan : renamePlans(three, tmpl))
+            EXPECT_TRUE(parentPath(plan.to) == dir.path() && !fileName(plan.to).startsWith(u'.')) << tmpl;
+    }
     // A clip that already has the name keeps it, and the others number around it.
     EXPECT_EQ(targets(renamePlans({dlog(path("S.mp4")), dlog(path("a.mp4"))}, "S")), QStringList{"S_2.mp4"});
 }
