@@ -2,8 +2,8 @@
 // 16, starting where they should and looping to 0.
 #include "LUTEngine.h"
 #include "PreviewPlayer.h"
-#include "PreviewTesting.h"
 #include "TilePlayer.h"
+#include "VideoClips.h"
 
 #include <QSignalSpy>
 

@@ -4,7 +4,7 @@
 #include "CoverLoader.h"
 #include "FrameGrab.h"
 #include "LUTEngine.h"
-#include "PreviewTesting.h"
+#include "VideoClips.h"
 #include "VideoDecoder.h"
 
 #include <QCoreApplication>
