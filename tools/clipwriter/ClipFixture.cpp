@@ -299,6 +299,7 @@ QByteArray ftyp()
 struct Built {
     QByteArray head, tail;
     ClipLayout layout;
+    bool failed = false;    // the video asked for could not be encoded
 };
 
 Built build(const ClipSpec &spec, qint64 hole)
@@ -310,8 +311,15 @@ Built build(const ClipSpec &spec, qint64 hole)
 
     // Media data: the video samples, then the metadata samples.
     std::shared_ptr<const EncodedVideo> encoded;
-    if (spec.videoTrack && spec.realVideo && frames > 0)
-        encoded = encodeVideo(int(vw), int(vh), spec.fps, frames, spec.mpeg4Video, spec.scene, spec.sceneFlat);
+    if (spec.videoTrack && spec.realVideo && frames > 0) {
+        const VideoCodec codec = spec.hevcVideo ? VideoCodec::Hevc10
+            : spec.mpeg4Video                   ? VideoCodec::Mpeg4
+                                                : VideoCodec::H264;
+        encoded = encodeVideo(int(vw), int(vh), spec.fps, frames, codec, spec.scene, spec.sceneFlat);
+        // A clip of other video than asked would pass for what it is not.
+        if (!encoded && spec.hevcVideo)
+            return {{}, {}, {}, true};
+    }
 
     QByteArray media;
     Samples video;
@@ -439,6 +447,14 @@ QByteArray buildClip(const ClipSpec &spec)
     return b.head + b.tail;
 }
 
+QString hevcUnavailable()
+{
+    QString why;
+    if (!encodeVideo(64, 64, 10, 2, VideoCodec::Hevc10, -1, false, &why))
+        return why.isEmpty() ? QStringLiteral("HEVC Main 10 cannot be encoded") : why;
+    return {};
+}
+
 ClipLayout layoutOf(const ClipSpec &spec)
 {
     return build(spec, spec.sparseMdatBytes).layout;
@@ -447,6 +463,8 @@ ClipLayout layoutOf(const ClipSpec &spec)
 bool writeClip(const QString &path, const ClipSpec &spec)
 {
     const Built b = build(spec, spec.sparseMdatBytes);
+    if (b.failed)
+        return false;
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;

@@ -1,7 +1,8 @@
 #pragma once
 // Builds clip files from a description: the boxes a DJI Osmo Pocket writes (video
 // track, "djmd" metadata track with its protobuf sample, the QuickTime key list, the
-// cover) around either placeholder media data or real, decodable H.264 video.
+// cover) around either placeholder media data or real, decodable H.264 (or HEVC Main 10)
+// video.
 // Every layer's tests, the benchmarks, the fuzz corpus and the sample card use it.
 
 #include <QByteArray>
@@ -80,21 +81,32 @@ struct ClipSpec {
     qint64 sparseMdatBytes = 0;
 
     // Real H.264 video (frame i carries i in its pixels, see frameNumberOf; a keyframe
-    // every second); otherwise the media data is placeholder bytes.
+    // every second); otherwise the media data is placeholder bytes. H.264 that cannot be
+    // encoded leaves placeholder bytes too.
     bool realVideo = false;
     int videoWidth = 0, videoHeight = 0; // encoded size; 0 means width/height (odd sizes round up)
     bool mpeg4Video = false;        // MPEG-4 Part 2 ("mp4v") instead of H.264
+    // HEVC Main 10 ("hvc1", 10-bit 4:2:0 through libx265), as the camera records log
+    // footage, instead of H.264. Never falls back: without libx265 the clip is not built
+    // (see hevcUnavailable).
+    bool hevcVideo = false;
     // A moving landscape numbered `scene` instead of the frame-number pattern (sample
     // cards for people); `sceneFlat` gives it the pale look of log footage.
     int scene = -1;
     bool sceneFlat = false;
 };
 
-// The whole file in memory (sparseMdatBytes is ignored here).
+// The whole file in memory (sparseMdatBytes is ignored here); empty when HEVC video was
+// asked for and cannot be encoded.
 QByteArray buildClip(const ClipSpec &spec);
 // Writes the file; a sparse hole of sparseMdatBytes is seeked over, not written.
-// Replaces a file already there. Returns false when the file cannot be written.
+// Replaces a file already there. Returns false when the file cannot be written or its
+// HEVC video cannot be encoded (nothing is written then).
 bool writeClip(const QString &path, const ClipSpec &spec);
+
+// Empty when hevcVideo clips can be written here; otherwise why not (for a test to skip
+// with, or a tool to report).
+QString hevcUnavailable();
 
 // Where things landed in a built clip, for tests that corrupt or cut particular bytes.
 struct ClipLayout {
@@ -111,6 +123,10 @@ ClipLayout layoutOf(const ClipSpec &spec);
 int frameNumberOf(const uchar *rgba, int width, int height, qsizetype bytesPerLine);
 // Draws the picture of frame `index` into 8-bit RGBA pixels, as the encoder sees it.
 void drawFrame(uchar *rgba, int width, int height, qsizetype bytesPerLine, int index);
+// Draws frame `index` of landscape `scene` (see ClipSpec::scene) of a clip at `fps` into
+// 8-bit RGBA pixels, as the encoder sees it.
+void drawScene(uchar *rgba, int width, int height, qsizetype bytesPerLine, int index, int scene, bool flat,
+               double fps);
 
 // A small encoded picture (JPEG or PNG bytes) to use as an embedded cover.
 QByteArray sampleCoverJpeg(int width = 160, int height = 90);

@@ -1,8 +1,11 @@
 #include "ClipFixture.h"
 #include "FramePattern.h"
+#include "Scene.h"
 #include "VideoEncoder.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace vidorra::fixture {
 
@@ -13,6 +16,20 @@ void drawFrame(uchar *rgba, int width, int height, qsizetype bytesPerLine, int i
         for (int x = 0; x < width; ++x) {
             const uchar v = uchar(pattern::levelAt(index, x, y, width, height));
             row[4 * x] = row[4 * x + 1] = row[4 * x + 2] = v;
+            row[4 * x + 3] = 255;
+        }
+    }
+}
+
+void drawScene(uchar *rgba, int width, int height, qsizetype bytesPerLine, int index, int scene, bool flat,
+               double fps)
+{
+    std::vector<uchar> rgb(size_t(qMax(0, width)) * 3);
+    for (int y = 0; y < height; ++y) {
+        scene::row(rgb.data(), y, width, height, index, scene, flat, fps);
+        uchar *row = rgba + y * bytesPerLine;
+        for (int x = 0; x < width; ++x) {
+            std::copy_n(rgb.data() + size_t(x) * 3, 3, row + 4 * x);
             row[4 * x + 3] = 255;
         }
     }

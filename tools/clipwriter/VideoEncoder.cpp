@@ -1,21 +1,26 @@
 // H.264 through libavcodec (libx264 preferred, ultrafast, no B-frames, a keyframe every
 // second), turned from Annex B into MP4 samples: length-prefixed NAL units, with the
-// parameter sets moved into an avcC box. Without an H.264 encoder, or when asked,
-// FFmpeg's native MPEG-4 Part 2 with its headers in an esds box.
+// parameter sets moved into an avcC box. HEVC Main 10 the same way through libx265, with
+// its parameter sets in an hvcC box, as the camera records log footage. Without an H.264
+// encoder, or when asked, FFmpeg's native MPEG-4 Part 2 with its headers in an esds box.
 #include "VideoEncoder.h"
 #include "BoxWriter.h"
 #include "FramePattern.h"
+#include "Scene.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include <QString>
 #include <cmath>
 #include <vector>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <tuple>
 
 namespace vidorra::fixture {
@@ -64,6 +69,125 @@ QByteArray avcC(const QByteArray &sps, const QByteArray &pps)
     return make("avcC", p);
 }
 
+// HEVC NAL unit types the writer cares about.
+constexpr int kHevcVps = 32, kHevcSps = 33, kHevcPps = 34, kHevcAud = 35;
+int hevcType(const QByteArray &unit) { return unit.isEmpty() ? -1 : (uchar(unit[0]) >> 1) & 0x3F; }
+// Random access points (IDR, CRA, BLA): the pictures a decoder can start from.
+bool hevcRandomAccess(int type) { return type >= 16 && type <= 21; }
+
+// Reads the bits of a NAL unit's payload with the emulation prevention bytes removed.
+class BitReader {
+public:
+    explicit BitReader(const QByteArray &unit)
+    {
+        int zeros = 0;
+        for (const char b : unit) {
+            if (zeros >= 2 && b == 3) {
+                zeros = 0;
+                continue;
+            }
+            rbsp.append(b);
+            zeros = b == 0 ? zeros + 1 : 0;
+        }
+    }
+    const QByteArray &bytes() const { return rbsp; }
+    bool ok() const { return pos <= qsizetype(rbsp.size()) * 8; }
+    quint32 bits(int n)
+    {
+        quint32 v = 0;
+        for (int i = 0; i < n; ++i, ++pos) {
+            const qsizetype at = pos / 8;
+            const int bit = at < rbsp.size() ? (uchar(rbsp[at]) >> (7 - pos % 8)) & 1 : 0;
+            v = (v << 1) | quint32(bit);
+        }
+        return v;
+    }
+    quint32 ue()
+    {
+        int zeros = 0;
+        while (bits(1) == 0 && zeros < 32 && ok())
+            ++zeros;
+        return zeros ? ((1u << zeros) - 1 + bits(zeros)) : 0;
+    }
+    void skip(qsizetype n) { pos += n; }
+private:
+    QByteArray rbsp;
+    qsizetype pos = 0;
+};
+
+// What hvcC repeats from the sequence parameter set.
+struct HevcSequence {
+    QByteArray generalProfile;  // profile space, tier, profile, compatibility, constraints, level: 12 bytes
+    int profile = 0;
+    int subLayers = 1;
+    bool temporalIdNested = false;
+    int chromaFormat = 0;
+    int lumaBits = 0, chromaBits = 0;
+};
+
+std::optional<HevcSequence> readHevcSps(const QByteArray &sps)
+{
+    BitReader r(sps);
+    HevcSequence s;
+    if (r.bytes().size() < 15)
+        return std::nullopt;
+    r.skip(16);                                 // NAL unit header
+    r.skip(4);                                  // video parameter set id
+    const int maxSubLayersMinus1 = int(r.bits(3));
+    s.subLayers = maxSubLayersMinus1 + 1;
+    s.temporalIdNested = r.bits(1);
+    s.generalProfile = r.bytes().mid(3, 12);
+    s.profile = uchar(s.generalProfile[0]) & 0x1F;
+    r.skip(12 * 8);
+    bool profilePresent[8] = {}, levelPresent[8] = {};
+    for (int i = 0; i < maxSubLayersMinus1; ++i) {
+        profilePresent[i] = r.bits(1);
+        levelPresent[i] = r.bits(1);
+    }
+    if (maxSubLayersMinus1 > 0)
+        r.skip(2 * (8 - maxSubLayersMinus1));
+    for (int i = 0; i < maxSubLayersMinus1; ++i)
+        r.skip((profilePresent[i] ? 88 : 0) + (levelPresent[i] ? 8 : 0));
+    r.ue();                                     // sequence parameter set id
+    s.chromaFormat = int(r.ue());
+    if (s.chromaFormat == 3)
+        r.skip(1);                              // separate colour planes
+    r.ue();                                     // width
+    r.ue();                                     // height
+    if (r.bits(1))                              // conformance window
+        for (int i = 0; i < 4; ++i)
+            r.ue();
+    s.lumaBits = int(r.ue()) + 8;
+    s.chromaBits = int(r.ue()) + 8;
+    if (!r.ok() || s.chromaFormat > 3 || s.lumaBits > 16 || s.chromaBits > 16)
+        return std::nullopt;
+    return s;
+}
+
+// The HEVC decoder configuration record: the stream's profile, format and depth, and all
+// of its parameter sets (none are repeated in the samples).
+QByteArray hvcC(const HevcSequence &s, const QByteArray &vps, const QByteArray &sps, const QByteArray &pps)
+{
+    QByteArray p;
+    p.append(char(1));                                     // configuration version
+    p.append(s.generalProfile);
+    be16(p, 0xF000);                                       // no minimum spatial segmentation
+    p.append(char(0xFC));                                  // parallelism unknown
+    p.append(char(0xFC | s.chromaFormat));
+    p.append(char(0xF8 | (s.lumaBits - 8)));
+    p.append(char(0xF8 | (s.chromaBits - 8)));
+    be16(p, 0);                                            // average frame rate unknown
+    p.append(char((s.subLayers << 3) | (s.temporalIdNested ? 4 : 0) | 3));  // 4-byte NAL lengths
+    p.append(char(3));
+    for (const QByteArray &unit : {vps, sps, pps}) {
+        p.append(char(0x80 | hevcType(unit)));             // complete: this array holds them all
+        be16(p, 1);
+        be16(p, quint16(unit.size()));
+        p.append(unit);
+    }
+    return make("hvcC", p);
+}
+
 struct Codec {
     AVCodecContext *ctx = nullptr;
     AVFrame *frame = nullptr;
@@ -93,57 +217,13 @@ void fillFrame(AVFrame *f, int index)
             memset(f->data[plane] + y * f->linesize[plane], 128, size_t((w + 1) / 2));
 }
 
-// A landscape for people to look at: a sky whose colour depends on `scene`, a sun that
-// crosses it over the clip and hills that drift by. Log footage looks flat and pale.
+// The landscape of sample cards, turned into 8-bit video-range BT.601 YUV.
 void fillScene(AVFrame *f, int index, int scene, bool flat, double fps)
 {
     const int w = f->width, h = f->height;
-    const double t = index / qMax(1.0, fps);
-    const double hue = std::fmod(scene * 0.137, 1.0);
-    auto sky = [&](double v, double &r, double &g, double &b) {
-        // From a warm horizon to a deeper tone above, turned by the scene's hue.
-        const double a = 2 * M_PI * hue;
-        r = 0.55 + 0.35 * std::cos(a) * (1 - v) + 0.25 * v;
-        g = 0.50 + 0.25 * std::cos(a + 2.1) * (1 - v) + 0.2 * (1 - v);
-        b = 0.55 + 0.40 * std::cos(a + 4.2) * v + 0.3 * v;
-    };
-    const double sunX = 0.15 + 0.7 * std::fmod(t / 6.0 + scene * 0.21, 1.0);
-    const double sunY = 0.28 + 0.08 * std::sin(scene);
     std::vector<uchar> rgb(size_t(w) * 3);
     for (int y = 0; y < h; ++y) {
-        const double v = double(y) / h;
-        for (int x = 0; x < w; ++x) {
-            const double u = double(x) / w;
-            double r, g, b;
-            sky(1 - v, r, g, b);
-            const double dx = (u - sunX) * w / h, dy = v - sunY;
-            const double d = std::sqrt(dx * dx + dy * dy);
-            if (d < 0.07) {
-                r = 1.0; g = 0.93; b = 0.7;
-            } else {
-                const double glow = 0.25 * std::exp(-d * 6);
-                r += glow; g += glow * 0.8; b += glow * 0.4;
-            }
-            // Two ranges of hills, the nearer one moving faster.
-            const double far = 0.62 + 0.06 * std::sin(u * 7 + t * 0.3 + scene);
-            const double near = 0.74 + 0.08 * std::sin(u * 4.3 - t * 0.8 + scene * 1.7);
-            if (v > near) {
-                const double shade = 0.6 + 0.4 * (1 - (v - near) / (1 - near));
-                r = 0.16 * shade; g = (0.36 + 0.1 * std::sin(scene)) * shade; b = 0.18 * shade;
-            } else if (v > far) {
-                r = r * 0.35 + 0.08; g = g * 0.35 + 0.16; b = b * 0.35 + 0.2;
-            }
-            if (flat) {
-                // Log footage: lifted blacks, compressed highlights, little saturation.
-                const double l = 0.3 * r + 0.59 * g + 0.11 * b;
-                r = 0.3 + 0.45 * (l + 0.45 * (r - l));
-                g = 0.3 + 0.45 * (l + 0.45 * (g - l));
-                b = 0.3 + 0.45 * (l + 0.45 * (b - l));
-            }
-            rgb[size_t(x) * 3] = uchar(qBound(0.0, r, 1.0) * 255);
-            rgb[size_t(x) * 3 + 1] = uchar(qBound(0.0, g, 1.0) * 255);
-            rgb[size_t(x) * 3 + 2] = uchar(qBound(0.0, b, 1.0) * 255);
-        }
+        scene::row(rgb.data(), y, w, h, index, scene, flat, fps);
         uchar *luma = f->data[0] + y * f->linesize[0];
         for (int x = 0; x < w; ++x) {
             const int R = rgb[size_t(x) * 3], G = rgb[size_t(x) * 3 + 1], B = rgb[size_t(x) * 3 + 2];
@@ -152,6 +232,21 @@ void fillScene(AVFrame *f, int index, int scene, bool flat, double fps)
                 f->data[1][(y / 2) * f->linesize[1] + x / 2] = uchar(128 + ((-38 * R - 74 * G + 112 * B + 128) >> 8));
                 f->data[2][(y / 2) * f->linesize[2] + x / 2] = uchar(128 + ((112 * R - 94 * G - 18 * B + 128) >> 8));
             }
+        }
+    }
+}
+
+// The same picture in 10 bits: video range scales by four (16..235 becomes 64..940).
+void widen(const AVFrame *from, AVFrame *to)
+{
+    for (int plane = 0; plane < 3; ++plane) {
+        const int w = plane ? (from->width + 1) / 2 : from->width;
+        const int h = plane ? (from->height + 1) / 2 : from->height;
+        for (int y = 0; y < h; ++y) {
+            const uint8_t *src = from->data[plane] + y * from->linesize[plane];
+            auto *dst = reinterpret_cast<uint16_t *>(to->data[plane] + y * to->linesize[plane]);
+            for (int x = 0; x < w; ++x)
+                dst[x] = uint16_t(src[x] << 2);
         }
     }
 }
@@ -204,11 +299,20 @@ QByteArray visualEntry(const char (&type)[5], int width, int height, const QByte
     return make(type, p);
 }
 
-std::shared_ptr<const EncodedVideo> encode(int width, int height, double fps, int frames, bool mpeg4,
-                                           int scene, bool flat)
+using Result = std::pair<std::shared_ptr<const EncodedVideo>, QString>;
+
+Result encode(int width, int height, double fps, int frames, VideoCodec kind, int scene, bool flat)
 {
+    auto fail = [](const QString &why) { return Result{nullptr, why}; };
+    const bool hevc = kind == VideoCodec::Hevc10;
+    bool mpeg4 = kind == VideoCodec::Mpeg4;
     const AVCodec *codec = nullptr;
-    if (!mpeg4) {
+    if (hevc) {
+        // Only libx265 makes 10-bit HEVC; another encoder would make a different clip.
+        codec = avcodec_find_encoder_by_name("libx265");
+        if (!codec)
+            return fail(QStringLiteral("this FFmpeg has no libx265 encoder for HEVC Main 10"));
+    } else if (!mpeg4) {
         codec = avcodec_find_encoder_by_name("libx264");
         if (!codec)
             codec = avcodec_find_encoder(AV_CODEC_ID_H264);
@@ -219,19 +323,20 @@ std::shared_ptr<const EncodedVideo> encode(int width, int height, double fps, in
         codec = avcodec_find_encoder(AV_CODEC_ID_MPEG4);
     }
     if (!codec)
-        return nullptr;
+        return fail(QStringLiteral("this FFmpeg has no video encoder"));
     Codec c;
     c.ctx = avcodec_alloc_context3(codec);
     c.frame = av_frame_alloc();
     c.packet = av_packet_alloc();
     if (!c.ctx || !c.frame || !c.packet)
-        return nullptr;
+        return fail(QStringLiteral("out of memory"));
+    const AVPixelFormat format = hevc ? AV_PIX_FMT_YUV420P10LE : AV_PIX_FMT_YUV420P;
     // 4:2:0 needs even sizes.
     width = qMax(2, (width + 1) & ~1);
     height = qMax(2, (height + 1) & ~1);
     c.ctx->width = width;
     c.ctx->height = height;
-    c.ctx->pix_fmt = AV_PIX_FMT_YUV420P;
+    c.ctx->pix_fmt = format;
     // MPEG-4 Part 2 allows 16-bit time bases only.
     c.ctx->time_base = av_d2q(1.0 / fps, mpeg4 ? 65535 : 1000000);
     c.ctx->framerate = av_d2q(fps, 1000000);
@@ -244,29 +349,62 @@ std::shared_ptr<const EncodedVideo> encode(int width, int height, double fps, in
         c.ctx->qmax = 8;  // keeps the bit columns clean
     av_opt_set(c.ctx->priv_data, "preset", "ultrafast", 0);
     av_opt_set(c.ctx->priv_data, "tune", "zerolatency", 0);
-    av_opt_set(c.ctx->priv_data, "x264-params", "scenecut=0:log=-1", 0);
+    if (hevc) {
+        av_opt_set(c.ctx->priv_data, "profile", "main10", 0);
+        // Closed groups starting with IDR pictures, one a second; no banner per clip.
+        const QByteArray params = QStringLiteral("keyint=%1:min-keyint=%1:scenecut=0:open-gop=0:bframes=0:"
+                                                 "info=0:log-level=error")
+                                      .arg(c.ctx->gop_size).toLatin1();
+        av_opt_set(c.ctx->priv_data, "x265-params", params.constData(), 0);
+    } else {
+        av_opt_set(c.ctx->priv_data, "x264-params", "scenecut=0:log=-1", 0);
+    }
     if (avcodec_open2(c.ctx, codec, nullptr) < 0)
-        return nullptr;
+        return fail(QStringLiteral("%1 does not open for %2 at %3x%4")
+                        .arg(QLatin1String(codec->name), QLatin1String(av_get_pix_fmt_name(format)))
+                        .arg(width).arg(height));
 
-    c.frame->format = AV_PIX_FMT_YUV420P;
+    c.frame->format = format;
     c.frame->width = width;
     c.frame->height = height;
     if (av_frame_get_buffer(c.frame, 0) < 0)
-        return nullptr;
+        return fail(QStringLiteral("out of memory"));
+    // Pictures are drawn in 8 bits; 10-bit frames get a widened copy.
+    AVFrame *picture = c.frame;
+    std::unique_ptr<AVFrame, void (*)(AVFrame *)> narrow(nullptr, [](AVFrame *f) { av_frame_free(&f); });
+    if (hevc) {
+        narrow.reset(av_frame_alloc());
+        if (!narrow)
+            return fail(QStringLiteral("out of memory"));
+        narrow->format = AV_PIX_FMT_YUV420P;
+        narrow->width = width;
+        narrow->height = height;
+        if (av_frame_get_buffer(narrow.get(), 0) < 0)
+            return fail(QStringLiteral("out of memory"));
+        picture = narrow.get();
+    }
 
     auto out = std::make_shared<EncodedVideo>();
-    QByteArray sps, pps;
-    auto takeHeaders = [&](const QList<QByteArray> &units) {
-        for (const QByteArray &u : units) {
-            const int type = u.isEmpty() ? 0 : (u[0] & 0x1F);
-            if (type == 7 && sps.isEmpty())
-                sps = u;
-            else if (type == 8 && pps.isEmpty())
-                pps = u;
+    QByteArray vps, sps, pps;
+    // The parameter sets, and whether a unit is one (they live in the sample entry).
+    auto parameterSet = [&](const QByteArray &u) {
+        if (hevc) {
+            const int type = hevcType(u);
+            QByteArray *slot = type == kHevcVps ? &vps : type == kHevcSps ? &sps : type == kHevcPps ? &pps : nullptr;
+            if (slot && slot->isEmpty())
+                *slot = u;
+            return slot != nullptr || type == kHevcAud;
         }
+        const int type = u.isEmpty() ? 0 : (u[0] & 0x1F);
+        if (type == 7 && sps.isEmpty())
+            sps = u;
+        else if (type == 8 && pps.isEmpty())
+            pps = u;
+        return type == 7 || type == 8 || type == 9;
     };
     if (c.ctx->extradata_size > 0)
-        takeHeaders(splitAnnexB(c.ctx->extradata, c.ctx->extradata_size));
+        for (const QByteArray &u : splitAnnexB(c.ctx->extradata, c.ctx->extradata_size))
+            parameterSet(u);
 
     auto drain = [&]() {
         while (avcodec_receive_packet(c.ctx, c.packet) == 0) {
@@ -277,68 +415,81 @@ std::shared_ptr<const EncodedVideo> encode(int width, int height, double fps, in
                 av_packet_unref(c.packet);
                 continue;
             }
-            const QList<QByteArray> units = splitAnnexB(c.packet->data, c.packet->size);
-            takeHeaders(units);
             QByteArray sample;
-            for (const QByteArray &u : units) {
-                const int type = u.isEmpty() ? 0 : (u[0] & 0x1F);
-                if (type == 7 || type == 8 || type == 9)  // parameter sets live in avcC
+            bool sync = !hevc && (c.packet->flags & AV_PKT_FLAG_KEY);
+            for (const QByteArray &u : splitAnnexB(c.packet->data, c.packet->size)) {
+                if (parameterSet(u))
                     continue;
+                sync = sync || (hevc && hevcRandomAccess(hevcType(u)));
                 be32(sample, quint32(u.size()));
                 sample.append(u);
             }
             out->samples.append(sample);
-            if (c.packet->flags & AV_PKT_FLAG_KEY)
+            if (sync)
                 out->syncSamples.append(quint32(out->samples.size()));
             av_packet_unref(c.packet);
         }
     };
     for (int i = 0; i < frames; ++i) {
         if (av_frame_make_writable(c.frame) < 0)
-            return nullptr;
+            return fail(QStringLiteral("out of memory"));
         if (scene >= 0)
-            fillScene(c.frame, i, scene, flat, fps);
+            fillScene(picture, i, scene, flat, fps);
         else
-            fillFrame(c.frame, i);
+            fillFrame(picture, i);
+        if (hevc)
+            widen(picture, c.frame);
         c.frame->pts = i;
         if (avcodec_send_frame(c.ctx, c.frame) < 0)
-            return nullptr;
+            return fail(QStringLiteral("%1 refused frame %2").arg(QLatin1String(codec->name)).arg(i));
         drain();
     }
     avcodec_send_frame(c.ctx, nullptr);
     drain();
     if (out->samples.size() != frames)
-        return nullptr;
+        return fail(QStringLiteral("%1 gave %2 of %3 frames").arg(QLatin1String(codec->name))
+                        .arg(out->samples.size()).arg(frames));
     if (mpeg4) {
         const QByteArray config(reinterpret_cast<const char *>(c.ctx->extradata), c.ctx->extradata_size);
         out->sampleEntry = visualEntry("mp4v", width, height, esds(config));
+    } else if (hevc) {
+        const std::optional<HevcSequence> seq = vps.isEmpty() || pps.isEmpty() ? std::nullopt : readHevcSps(sps);
+        if (!seq)
+            return fail(QStringLiteral("libx265 gave no usable parameter sets"));
+        if (seq->profile != 2 || seq->lumaBits != 10 || seq->chromaBits != 10 || seq->chromaFormat != 1)
+            return fail(QStringLiteral("libx265 made profile %1, %2-bit, chroma format %3 instead of Main 10")
+                            .arg(seq->profile).arg(seq->lumaBits).arg(seq->chromaFormat));
+        out->sampleEntry = visualEntry("hvc1", width, height, hvcC(*seq, vps, sps, pps));
     } else {
         if (sps.size() < 4 || pps.isEmpty())
-            return nullptr;
+            return fail(QStringLiteral("the H.264 encoder gave no parameter sets"));
         out->sampleEntry = visualEntry("avc1", width, height, avcC(sps, pps));
     }
-    return out;
+    return {out, QString()};
 }
 
 } // namespace
 
-std::shared_ptr<const EncodedVideo> encodeVideo(int width, int height, double fps, int frames, bool mpeg4,
-                                                int scene, bool flat)
+std::shared_ptr<const EncodedVideo> encodeVideo(int width, int height, double fps, int frames, VideoCodec codec,
+                                                int scene, bool flat, QString *error)
 {
     if (width <= 0 || height <= 0 || width > 8192 || height > 8192 || !(fps > 0) || !std::isfinite(fps)
-        || frames <= 0)
+        || frames <= 0) {
+        if (error)
+            *error = QStringLiteral("no video of %1x%2, %3 frames at %4 fps").arg(width).arg(height).arg(frames).arg(fps);
         return nullptr;
-    using Key = std::tuple<int, int, qint64, int, bool, int, bool>;
+    }
+    using Key = std::tuple<int, int, qint64, int, VideoCodec, int, bool>;
     static std::mutex mutex;
-    static std::map<Key, std::shared_ptr<const EncodedVideo>> cache;
-    const Key key{width, height, qint64(std::llround(fps * 1000)), frames, mpeg4, scene, flat};
+    static std::map<Key, Result> cache;
+    const Key key{width, height, qint64(std::llround(fps * 1000)), frames, codec, scene, flat};
     std::lock_guard lock(mutex);
     auto it = cache.find(key);
-    if (it != cache.end())
-        return it->second;
-    auto video = encode(width, height, fps, frames, mpeg4, scene, flat);
-    cache.emplace(key, video);
-    return video;
+    if (it == cache.end())
+        it = cache.emplace(key, encode(width, height, fps, frames, codec, scene, flat)).first;
+    if (error)
+        *error = it->second.second;
+    return it->second.first;
 }
 
 } // namespace vidorra::fixture
