@@ -1,11 +1,14 @@
-// Reading clips into planned records: sortable rules and the fallbacks.
+// Reading a card: which files a scan takes and in which order, and the records it makes.
 
 #include "ClipFixture.h"
 #include "TestEnv.h"
+#include "library/NameOrder.h"
 #include "library/Paths.h"
 #include "metadata/BoxReader.h"
 
 #include <QFileInfo>
+
+#include <unistd.h>
 
 using namespace vidorra;
 using namespace vidorra::testing;
@@ -20,7 +23,72 @@ protected:
         EXPECT_TRUE(fixture::writeClip(path(relative), spec));
         return path(relative);
     }
+    // The collected files (all must be direct), checking the skipped names on the way.
+    QStringList urls(const QStringList &sources, const QStringList &skipped = {})
+    {
+        const Collected c = collect(sources);
+        EXPECT_EQ(c.result.skipped, skipped);
+        QStringList out;
+        for (const CollectedFile &f : c.files)
+            out << (f.direct ? f.url : QStringLiteral("not direct"));
+        return out;
+    }
 };
+
+TEST_F(ScanTest, RootIsTheCommonFolderAndOnlyASingleFolderCountsAsOne)
+{
+    const QString clip = file("X/a.mp4");
+    makeDir(path("Y"));
+    EXPECT_EQ(collect({}).result.root, "/");
+    EXPECT_EQ(collect({clip}).result.root, path("X"));
+    EXPECT_FALSE(collect({clip}).result.isFolder);
+    EXPECT_EQ(collect({path("X/")}).result.root, path("X"));
+    EXPECT_TRUE(collect({path("X/")}).result.isFolder);
+    EXPECT_EQ(collect({path("X"), path("Y")}).result.root, dir.path());
+    EXPECT_FALSE(collect({path("X"), path("Y")}).result.isFolder);
+}
+
+TEST_F(ScanTest, OrderByNameStableAndDuplicatesOnce)
+{
+    const QString b = file("X/b.mp4"), xa = file("X/a.mp4"), ya = file("Y/a.mp4");
+    const QString upper = file("Y/B.MP4"), deep = file("Y/1/2/3/c.MOV");
+    // Y's a.mp4 listed directly first, then again through "." and ".." and through Y.
+    EXPECT_EQ(urls({ya, path("Y/../X/./a.mp4"), path("X"), path("Y"), ya}), (QStringList{upper, ya, xa, b, deep}));
+    // Two a.mp4 keep walk order.
+    EXPECT_EQ(urls({path("Y"), path("X")}), (QStringList{upper, ya, xa, b, deep}));
+}
+
+TEST_F(ScanTest, HiddenLinksAndOtherFiles)
+{
+    const QString clip = file("R/clip.mp4"), nested = file("R/folder.mov/real.mov"), outside = file("Elsewhere/far.mp4");
+    files({"R/.hidden.mp4", "R/.cache/inside.mp4", "R/notes.txt", "R/clip.Mp4x"});
+    ASSERT_EQ(::symlink(QFile::encodeName(outside).constData(), QFile::encodeName(path("R/link.mp4")).constData()), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(path("Elsewhere")).constData(), QFile::encodeName(path("R/linked")).constData()), 0);
+    // The folder named like a clip and the link are named in skipped; notes.txt is not.
+    EXPECT_EQ(urls({path("R")}, {"folder.mov", "link.mp4"}), (QStringList{clip, nested}));
+    EXPECT_EQ(urls({path("R/notes.txt"), path("R/missing.mp4"), path("R/link.mp4"), clip},
+                   {"link.mp4", "missing.mp4", "notes.txt"}),
+              QStringList{clip});
+}
+
+// Code points after normalisation, compared as scalars: U+FF21 (fullwidth A) sorts
+// below U+1F600 though its UTF-16 unit is above the surrogates.
+TEST_F(ScanTest, NamesCompareAsNormalisedScalars)
+{
+    const QString fullwidth = QStringLiteral("\uFF21.mp4"), emoji = QString::fromUcs4(U"\U0001F600.mp4");
+    const struct { QString a, b; int sign; } rows[] = {
+        {"B.MP4", "a.mp4", -1}, {"a", "ab", -1}, {QStringLiteral("e\u0301.mp4"), QStringLiteral("\u00e9.mp4"), 0},
+        {QStringLiteral("e\u0301"), "f", 1}, {fullwidth, emoji, -1}, {emoji, fullwidth, 1},
+    };
+    for (const auto &row : rows) {
+        const int c = compareNames(row.a, row.b);
+        EXPECT_EQ((c > 0) - (c < 0), row.sign) << (row.a + u' ' + row.b).toStdString();
+    }
+    const QStringList expected{file(QStringLiteral("\u00e9.mp4")), file(fullwidth), file(emoji)};
+    EXPECT_EQ(urls({dir.path()}), expected);
+}
+
+
 
 // A clip already inside a folder named for its profile and pile is not sorted again.
 TEST_F(ScanTest, PocketClipGetsItsFolderUnlessAlreadyThere)

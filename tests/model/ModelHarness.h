@@ -77,29 +77,23 @@ struct ScriptedUser : UserPrompts {
     QStringList chooseSources() override { return ++choosers, chosen; }
 };
 
-// Spies on every change signal of the model, to show that nothing changed.
-class ChangeCounter {
-public:
+// Spies on every change signal of the model; changed() names those that fired.
+struct ChangeCounter {
     explicit ChangeCounter(Model &model)
     {
-        const QMetaObject *meta = model.metaObject();
-        for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
-            if (meta->property(i).hasNotifySignal())
-                spies_.emplace_back(meta->property(i).name(), std::make_unique<QSignalSpy>(&model, meta->property(i).notifySignal()));
+        for (int i = model.metaObject()->propertyOffset(); i < model.metaObject()->propertyCount(); ++i) {
+            if (const QMetaProperty p = model.metaObject()->property(i); p.hasNotifySignal())
+                spies.emplace_back(p.name(), std::make_unique<QSignalSpy>(&model, p.notifySignal()));
         }
     }
     std::string changed() const
     {
-        QStringList names;
-        for (const auto &[name, spy] : spies_) {
-            if (spy->count() > 0)
-                names.append(name);
-        }
-        return names.join(", ").toStdString();
+        std::string names;
+        for (const auto &[name, spy] : spies)
+            names += spy->count() ? name + ' ' : std::string();
+        return names;
     }
-
-private:
-    std::vector<std::pair<QString, std::unique_ptr<QSignalSpy>>> spies_;
+    std::vector<std::pair<std::string, std::unique_ptr<QSignalSpy>>> spies;
 };
 
 // Holds the scan of `sources` on its thread before the chunk starting at `index`,

@@ -114,29 +114,18 @@ TEST_F(ModelLoading, LibraryFollowsTabAndLanguageChangedDuringTheScan)
         EXPECT_EQ(p.resolution, p.info.recognized ? resolutionLabel(p.info) : L("Unknown"));
         EXPECT_EQ(p.folder, folderName(p.info));
     }
-}
 
-// Restoring happens only with nothing loaded and no scan running; a cancelled open
-// panel changes nothing.
-TEST_F(ModelLoading, RestoreLastFolderAndOpenPanel)
-{
-    const QString a = dir("A"), gone = work.filePath("gone");
-    writeClips(a, 2);
-    Preferences::setLastFolderPath(gone);
-    model->restoreLastFolder();
-    model->openPanel();
-    EXPECT_EQ(user.choosers, 1);
-    EXPECT_FALSE(model->scanning());
-    EXPECT_EQ(Preferences::lastFolderPath(), gone);
-
-    Preferences::setLastFolderPath(a);
-    QSignalSpy ended(model.get(), &Model::scanEnded);
-    model->restoreLastFolder();
-    model->restoreLastFolder(); // while scanning: nothing new
-    waitFor(ended);
-    model->restoreLastFolder(); // a folder is loaded
-    EXPECT_FALSE(model->scanning());
-    EXPECT_EQ(ended.count(), 1);
+    // Back to English once loaded: relabelled in place without a rescan; an open pile
+    // closes and the selection stays.
+    const Planned shown = model->lib().ordered.first();
+    model->setOpenFolder(shown.folder);
+    model->setSelection({shown.id});
+    QSignalSpy scanning(model.get(), &Model::scanningChanged);
+    model->setLanguage("system");
+    EXPECT_EQ(scanning.count(), 0);
+    EXPECT_FALSE(model->openFolder());
+    EXPECT_EQ(model->selectedItems().size(), 1);
+    EXPECT_EQ(model->result()->items.first().resolution, "Unknown");
 }
 
 } // namespace
