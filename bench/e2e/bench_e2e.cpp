@@ -29,6 +29,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -128,6 +129,9 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    QFile loadavg(QStringLiteral("/proc/loadavg"));
+    const QByteArray loadBefore = loadavg.open(QIODevice::ReadOnly) ? loadavg.readAll().split(' ').first() : "?";
+
     // The floor first: it also warms the file cache for the application's scan.
     const Floor floor = measureFloor(card);
     if (floor.scanMs < 0) {
@@ -211,6 +215,8 @@ int main(int argc, char **argv)
     const double peak = peakMiB();
     const long long clips = model->result() ? model->result()->items.size() : -1;
     std::printf("card: %s\n", qPrintable(card));
+    std::printf("machine: %d cores, load average %s before the run (figures on a busy machine say little)\n",
+                QThread::idealThreadCount(), loadBefore.constData());
     std::printf("clips: %lld in the application, %lld in the plain scan\n", clips, floor.clips);
     if (watch.paintedMs)
         std::printf("first piles: %9.1f ms from start (%d piles on the face; target 2000 ms: %s)\n",
