@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QStorageInfo>
 
-#include <sys/stat.h>
 
 namespace vidorra::testing {
 
@@ -38,12 +38,7 @@ QStringList tree(const QString &root)
     return out;
 }
 
-bool otherFileSystem(const QString &a, const QString &b)
-{
-    struct stat sa, sb;
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0
-        && sa.st_dev != sb.st_dev;
-}
+bool otherFileSystem(const QString &a, const QString &b) { return QStorageInfo(a).rootPath() != QStorageInfo(b).rootPath(); }
 
 Planned planned(const QString &url, const QString &folder, bool sortable)
 {

@@ -35,19 +35,6 @@ protected:
     }
 };
 
-TEST_F(ScanTest, RootIsTheCommonFolderAndOnlyASingleFolderCountsAsOne)
-{
-    const QString clip = file("X/a.mp4");
-    makeDir(path("Y"));
-    EXPECT_EQ(collect({}).result.root, "/");
-    EXPECT_EQ(collect({clip}).result.root, path("X"));
-    EXPECT_FALSE(collect({clip}).result.isFolder);
-    EXPECT_EQ(collect({path("X/")}).result.root, path("X"));
-    EXPECT_TRUE(collect({path("X/")}).result.isFolder);
-    EXPECT_EQ(collect({path("X"), path("Y")}).result.root, dir.path());
-    EXPECT_FALSE(collect({path("X"), path("Y")}).result.isFolder);
-}
-
 TEST_F(ScanTest, OrderByNameStableAndDuplicatesOnce)
 {
     const QString b = file("X/b.mp4"), xa = file("X/a.mp4"), ya = file("Y/a.mp4");

@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMetaProperty>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -22,25 +21,23 @@ namespace vidorra::testing {
 
 inline constexpr int kWaitMs = 60000;
 
-inline void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) << path.toStdString();
-}
-
 // Writes clips DJI_20240131123456_<first>_D.MP4 and on into `folder`, each with the
 // given companions; returns the clips' paths.
 inline QStringList writeClips(const QString &folder, int count, const fixture::ClipSpec &spec = {}, int first = 1,
                               const QStringList &companions = {})
 {
     QDir().mkpath(folder);
-    const QByteArray bytes = fixture::buildClip(spec);
+    const auto write = [](const QString &path, const QByteArray &bytes) {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) << path.toStdString();
+    };
+    const QByteArray clip = fixture::buildClip(spec);
     QStringList paths;
     for (int n = first; n < first + count; ++n) {
         const QString stem = folder + QStringLiteral("/DJI_20240131123456_%1_D").arg(n, 4, 10, QLatin1Char('0'));
-        writeFile(paths.emplaceBack(stem + ".MP4"), bytes);
+        write(paths.emplaceBack(stem + ".MP4"), clip);
         for (const QString &ext : companions)
-            writeFile(stem + u'.' + ext, (ext + " of " + stem).toUtf8());
+            write(stem + u'.' + ext, (ext + " of " + stem).toUtf8());
     }
     return paths;
 }
@@ -75,25 +72,6 @@ struct ScriptedUser : UserPrompts {
     int choosers = 0;
     bool confirm(const Confirmation &q) override { return asked.append(q), acceptTrash; }
     QStringList chooseSources() override { return ++choosers, chosen; }
-};
-
-// Spies on every change signal of the model; changed() names those that fired.
-struct ChangeCounter {
-    explicit ChangeCounter(Model &model)
-    {
-        for (int i = model.metaObject()->propertyOffset(); i < model.metaObject()->propertyCount(); ++i) {
-            if (const QMetaProperty p = model.metaObject()->property(i); p.hasNotifySignal())
-                spies.emplace_back(p.name(), std::make_unique<QSignalSpy>(&model, p.notifySignal()));
-        }
-    }
-    std::string changed() const
-    {
-        std::string names;
-        for (const auto &[name, spy] : spies)
-            names += spy->count() ? name + ' ' : std::string();
-        return names;
-    }
-    std::vector<std::pair<std::string, std::unique_ptr<QSignalSpy>>> spies;
 };
 
 // Holds the scan of `sources` on its thread before the chunk starting at `index`,

@@ -19,7 +19,6 @@ TEST_F(ModelLoading, SourcesNameRememberedFolderAndStage)
     const QString a = dir("A"), b = dir("B"), c = dir("C");
     writeClips(a, 6);
     const QString clip = writeClips(c, 5).first();
-    writeFile(b + "/notes.txt", "notes");
     const struct { QStringList urls; QString name, path; std::optional<QString> remembered; bool organized; } rows[] = {
         {{clip}, "C", c, {}, true},
         {{a, clip, b, c}, "A +2", a, {}, false},
