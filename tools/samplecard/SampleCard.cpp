@@ -102,6 +102,10 @@ int writeCard(const QString &folder, const Options &options, QString *error)
     };
     if (!QDir().mkpath(folder))
         return fail(QStringLiteral("cannot create %1").arg(folder));
+    // The 10-bit clips are HEVC like the camera's; a card without them would mislead.
+    if (options.realVideo)
+        if (const QString why = fixture::hevcUnavailable(); !why.isEmpty())
+            return fail(QStringLiteral("cannot write 10-bit HEVC clips: %1").arg(why));
 
     int written = 0;
     const QDateTime first(QDate(2024, 1, 31), QTime(9, 12, 4), Qt::UTC);
@@ -144,8 +148,10 @@ int writeCard(const QString &folder, const Options &options, QString *error)
             spec.videoWidth = w;
             spec.videoHeight = h;
             spec.scene = i;
-            // Log and HLG footage comes out of the camera flat; the grade brings it back.
+            // Log and HLG footage comes out of the camera flat, as 10-bit HEVC; the grade
+            // brings it back.
             spec.sceneFlat = p.bitDepth == 10;
+            spec.hevcVideo = p.bitDepth == 10;
         }
         if (i % 5 == 1)
             spec.cover = fixture::sampleCoverJpeg(320, s.width >= s.height ? 180 : 568);

@@ -1,7 +1,8 @@
 #pragma once
 // Writes a realistic copied memory card: camera-named clips in every profile, resolution
-// and rate the camera records, companions beside most of them, a few files from another
-// camera, a text file and a clip that is already sorted.
+// and rate the camera records (log and HLG clips as 10-bit HEVC, the others as H.264),
+// companions beside most of them, a few files from another camera, a text file and a
+// clip that is already sorted.
 
 #include <QString>
 
