@@ -12,15 +12,11 @@
 #include "ui/Appearance.h"
 #include "ui/MainWindow.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QLocalServer>
 #include <QScreen>
 #include <QSettings>
-#include <QSignalSpy>
-#include <QTest>
 #include <QWindow>
-#include <gtest/gtest.h>
 #include <thread>
 
 using namespace vidorra;

@@ -18,12 +18,7 @@
 #include "preview/PreviewPlayer.h"
 #include "preview/TilePlayer.h"
 
-#include <QApplication>
 #include <QMenu>
-#include <QSignalSpy>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 using namespace vidorra;
 using namespace vidorra::uitest;
@@ -379,13 +374,4 @@ TEST(ChaosTile, PlaysWhileShownAndFallsBackToItsStillWhenSixteenPlay)
     zero.info.duration = 0;
     tile->setClip(zero);
     EXPECT_EQ(tile->tile(), nullptr);
-}
-
-int main(int argc, char **argv)
-{
-    usePrivateHome();
-    QApplication app(argc, argv);
-    resetSettings();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

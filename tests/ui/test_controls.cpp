@@ -14,17 +14,12 @@
 #include "ResolutionTabBar.h"
 #include "SortButton.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSignalSpy>
-#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
-
-#include <gtest/gtest.h>
 
 using namespace vidorra;
 using namespace vidorra::uitest;
@@ -233,12 +228,4 @@ TEST(Icons, EverySymbolDrawsAndStaysSharpAtTwiceTheScale)
         EXPECT_NEAR(coverage(two.toImage()), coverage(one), 0.2);
     }
     EXPECT_FALSE(Icons::has(QStringLiteral("no.such.symbol")));
-}
-
-int main(int argc, char **argv)
-{
-    usePrivateHome();
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

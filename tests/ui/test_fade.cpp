@@ -1,13 +1,12 @@
 // A page that replaces another eases in and then paints directly again.
 
+#include "helpers/TestHelpers.h"
+
 #include "FadeIn.h"
 
-#include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QStackedWidget>
-#include <QTest>
-#include <gtest/gtest.h>
 
 using namespace vidorra;
 
@@ -31,14 +30,4 @@ TEST(FadeIn, StartsTransparentEndsWithoutAnEffectAndLeavesHiddenPagesAlone)
     // A second fade before the first ends restarts it; only its own effect is removed.
     fadeIn(second, 120, QEasingCurve::OutCubic);
     EXPECT_TRUE(QTest::qWaitFor([&] { return second->graphicsEffect() == nullptr; }, 5000));
-}
-
-int main(int argc, char **argv)
-{
-    // Listing the tests at build time happens without a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -16,16 +16,12 @@
 #include "preview/PlayerSurface.h"
 #include "text/Language.h"
 
-#include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMediaPlayer>
 #include <QSettings>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 using namespace vidorra;
 using namespace vidorra::uitest;
@@ -322,14 +318,6 @@ TEST_F(PreviewTest, BoundToTheModelItOpensStepsAndClosesWithPreview)
     EXPECT_TRUE(overlay.isVisible());
     model.setPreview(std::nullopt);
     EXPECT_FALSE(overlay.isVisible());
-}
-
-int main(int argc, char **argv)
-{
-    usePrivateHome();
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
 
 #include "test_panels.moc"

@@ -9,7 +9,6 @@
 #include "rename/Rename.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -17,9 +16,6 @@
 #include <QListView>
 #include <QPushButton>
 #include <QSettings>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 using namespace vidorra;
 using namespace vidorra::uitest;
@@ -171,12 +167,4 @@ TEST_F(RenameSheetTest, ConfirmingRenamesThroughTheModelWithCompanions)
     EXPECT_EQ(model.moves().size(), 4);
     // The records follow the files under their own ids.
     EXPECT_EQ(QFileInfo(model.result()->items[0].url).fileName(), QStringLiteral("20240131_0007.MP4"));
-}
-
-int main(int argc, char **argv)
-{
-    usePrivateHome();
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -8,7 +8,6 @@
 #include "Appearance.h"
 #include "CardGrid.h"
 #include "ClipCard.h"
-#include "CoverLoader.h"
 #include "DropTarget.h"
 #include "EmptyState.h"
 #include "HoverTip.h"
@@ -29,17 +28,13 @@
 #include "model/Model.h"
 #include "model/Preferences.h"
 
-#include <QApplication>
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
 #include <QTimer>
 #include <QUrl>
-#include <gtest/gtest.h>
 
 using namespace vidorra;
 using namespace vidorra::uitest;
@@ -71,14 +66,6 @@ protected:
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
-    void TearDown() override
-    {
-        window.reset();
-        model.reset();
-        // Picture decodes still running must not outlive the application (image plugins).
-        EXPECT_TRUE(waitUntil([] { return CoverLoader::gate().free() == 4 && CoverLoader::gate().waiting() == 0; }));
-    }
-
     void drop(const QList<QUrl> &urls)
     {
         QMimeData mime;
@@ -481,12 +468,4 @@ TEST(Appearance, ModesCompareExactlyAndOthersFollowTheDesktop)
     EXPECT_EQ(schemeOf(QApplication::palette()), Scheme::Light);
     detail::overrideSystemScheme(std::nullopt);
     applyAppearance(QStringLiteral("light"));
-}
-
-int main(int argc, char **argv)
-{
-    usePrivateHome();
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

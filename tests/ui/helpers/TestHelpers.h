@@ -4,10 +4,14 @@
 
 #include "library/Scan.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QSignalSpy>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace vidorra {
 class Model;
