@@ -7,24 +7,59 @@
 #include "library/SafeMove.h"
 #include "library/Scan.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace vidorra::testing {
 
-QString tempHome(); // what the main points HOME and the XDG folders at
-bool writeBytes(const QString &path, const QByteArray &bytes); // never replaces
-QByteArray readBytes(const QString &path);
-bool makeDir(const QString &path);
-// Every entry below `root` (relative paths, sorted), folders with a trailing "/".
-QStringList tree(const QString &root);
-// Whether the two paths lie on different file systems.
-bool otherFileSystem(const QString &a, const QString &b);
+inline QString tempHome() { return qEnvironmentVariable("HOME"); }
+inline bool makeDir(const QString &path) { return QDir().mkpath(path); }
 
-// A scanned record made by hand: recognized, sortable, destined for `folder`.
-Planned planned(const QString &url, const QString &folder = QStringLiteral("D-Log/4K 30p"),
-                bool sortable = true);
+inline bool writeBytes(const QString &path, const QByteArray &bytes) // never replaces
+{
+    makeDir(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::NewOnly) && f.write(bytes) == bytes.size();
+}
+
+inline QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every entry below `root` (relative paths, sorted), folders with a trailing "/".
+inline QStringList tree(const QString &root)
+{
+    QStringList out;
+    for (QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QFileInfo info(it.next());
+        out << QDir(root).relativeFilePath(info.filePath()) + (info.isDir() && !info.isSymLink() ? "/" : "");
+    }
+    out.sort();
+    return out;
+}
+
+inline bool otherFileSystem(const QString &a, const QString &b)
+{
+    return QStorageInfo(a).rootPath() != QStorageInfo(b).rootPath();
+}
+
+// A scanned record made by hand, destined for `folder`.
+inline Planned planned(const QString &url, const QString &folder = QStringLiteral("D-Log/4K 30p"), bool sortable = true)
+{
+    Planned p;
+    p.url = url;
+    p.folder = folder;
+    p.sortable = sortable;
+    return p;
+}
 
 class FileTest : public ::testing::Test {
 protected:
@@ -34,9 +69,8 @@ protected:
     // Writes a file whose bytes name it, so a mix-up is visible in a comparison.
     QString file(const QString &relative)
     {
-        const QString p = path(relative);
-        EXPECT_TRUE(writeBytes(p, relative.toUtf8()));
-        return p;
+        EXPECT_TRUE(writeBytes(path(relative), relative.toUtf8()));
+        return path(relative);
     }
     void files(const QStringList &relatives)
     {

@@ -64,8 +64,7 @@ TEST(LibraryView, TabsGroupsTotalsAndFlags)
     // A tab nobody carries any more falls back to the first.
     EXPECT_EQ(Library(items, QStringLiteral("R720")).current, QStringLiteral("R2160"));
     EXPECT_EQ(names(Library(items, std::nullopt).visible), (QStringList{"graded.mp4", "6.mp4"}));
-    const Library plain({clip("u.mp4", 0)}, std::nullopt);
-    EXPECT_FALSE(plain.anyColor || plain.anySortable || plain.anyRecognized || plain.anySorted);
+    EXPECT_FALSE(Library({clip("u.mp4", 0)}, std::nullopt).anyRecognized);
 }
 
 } // namespace

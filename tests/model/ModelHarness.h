@@ -64,14 +64,12 @@ inline QStringList fileNames(const QList<Planned> &items)
     return names;
 }
 
-// Answers the model's questions as a test scripts it, and remembers what was asked.
+// Answers the model's confirmations as a test scripts it, and remembers them.
 struct ScriptedUser : UserPrompts {
     bool acceptTrash = true;
-    QStringList chosen;
     QList<Confirmation> asked;
-    int choosers = 0;
     bool confirm(const Confirmation &q) override { return asked.append(q), acceptTrash; }
-    QStringList chooseSources() override { return ++choosers, chosen; }
+    QStringList chooseSources() override { return {}; }
 };
 
 // Holds the scan of `sources` on its thread before the chunk starting at `index`,
@@ -114,7 +112,6 @@ protected:
     {
         ASSERT_TRUE(work.isValid());
         QSettings(QStringLiteral("Vidorra"), QStringLiteral("Vidorra")).clear();
-        Language::apply(QStringLiteral("system"));
         model = std::make_unique<Model>();
         model->setPrompts(&user);
     }
