@@ -90,9 +90,6 @@ TEST(CardText, TimesDetailsAndRanges)
     EXPECT_EQ(cardDetails(bare).parts, QStringLiteral("No Data"));
     bare.kelvin = QStringLiteral("AUTO");
     EXPECT_TRUE(cardDetails(bare).parts.isEmpty());   // the white balance alone is something
-
-    EXPECT_EQ(rangeText({100, 400, 200}), QStringLiteral("100–400"));
-    EXPECT_EQ(rangeText({5600, 5600}, QStringLiteral("K")), QStringLiteral("5600K"));
     EXPECT_FALSE(rangeText({}));
 }
 
@@ -109,65 +106,48 @@ TEST(CardText, PileLinesSkipMissingValues)
 
 TEST(Palette, TemperatureBandsAndExactProfileNames)
 {
-    for (Scheme s : {Scheme::Light, Scheme::Dark}) {
-        const QColor neutral = temperatureColor(QStringLiteral("5100"), s);
-        const QColor blue = temperatureColor(QStringLiteral("3000"), s);
-        EXPECT_EQ(temperatureColor(QStringLiteral("4801"), s), neutral);
-        EXPECT_EQ(temperatureColor(QStringLiteral("3500"), s), blue);
-        EXPECT_NE(blue, neutral);
-        EXPECT_NE(temperatureColor(QStringLiteral("6500"), s), neutral);
-        EXPECT_EQ(temperatureColor(QStringLiteral("AUTO"), s), Glass::secondary().in(s));
-    }
+    const QColor neutral = temperatureColor(QStringLiteral("5100"), Scheme::Dark);
+    const QColor blue = temperatureColor(QStringLiteral("3000"), Scheme::Dark);
+    EXPECT_EQ(temperatureColor(QStringLiteral("4801"), Scheme::Dark), neutral);
+    EXPECT_EQ(temperatureColor(QStringLiteral("3500"), Scheme::Dark), blue);
+    EXPECT_NE(blue, neutral);
+    EXPECT_NE(temperatureColor(QStringLiteral("6500"), Scheme::Dark), neutral);
+    EXPECT_EQ(temperatureColor(QStringLiteral("AUTO"), Scheme::Dark), Glass::secondary().dark);
     // Profile names match exactly: another spelling is not a log profile.
     EXPECT_NE(profilePill(QStringLiteral("D-Log")).foreground.light, Glass::secondary().light);
     EXPECT_EQ(profilePill(QStringLiteral("d-log")).foreground.light, Glass::secondary().light);
 }
 
-TEST(ClipCard, HoverScrubsTheSharedPlayerAndLeavingStopsIt)
-{
-    // A file that cannot be opened: the player keeps the asked position pending.
-    const Planned item = planned(dlogInfo(QStringLiteral("5600"), 400, 125.6));
-    ShownCard shown(item);
-    ClipCard *card = shown.card;
-    QSignalSpy hovers(card, &ClipCard::hoverChanged);
-    enter(card, QPoint(10, 10));
-
-    QTest::mouseMove(card, QPoint(80, 90));
-    EXPECT_EQ(PreviewPlayer::owner(), item.id);
-    ASSERT_TRUE(PreviewPlayer::pendingTarget());
-    EXPECT_DOUBLE_EQ(*PreviewPlayer::pendingTarget(), 0.25);
-    EXPECT_EQ(card->timeText(), QStringLiteral("0:31"));   // 31.4 s cut to 31
-
-    // Below the picture (over the texts) the scrub ends, and the duration is back.
-    QTest::mouseMove(card, QPoint(100, 200));
-    EXPECT_FALSE(PreviewPlayer::owner());
-    EXPECT_FALSE(card->scrubPosition());
-    EXPECT_EQ(card->timeText(), QStringLiteral("2:06"));
-
-    QTest::mouseMove(card, QPoint(160, 90));
-    leave(card);
-    EXPECT_FALSE(PreviewPlayer::owner());
-    EXPECT_FALSE(hovers.last().at(1).toBool());
-}
-
-TEST(ClipCard, ScrubbingARealClipShowsTheFrameUnderThePointer)
+TEST(ClipCard, ScrubbingShowsTheFrameUnderThePointerUntilThePointerLeavesThePicture)
 {
     const Planned item = scannedClip(freshFolder(), QStringLiteral("DJI_0001.MP4"), {.duration = 4.0, .realVideo = true});
     ASSERT_FALSE(item.url.isEmpty());
     ShownCard shown(item);
-    enter(shown.card, QPoint(10, 10));
+    ClipCard *card = shown.card;
+    enter(card, QPoint(10, 10));
     QSignalSpy seeks(PreviewPlayer::source(), &ScrubSource::seekIssued);
-    QTest::mouseMove(shown.card, QPoint(240, 90));   // three quarters across: 3.0 s
+    QTest::mouseMove(card, QPoint(240, 90));   // three quarters across: 3.0 s
+    EXPECT_EQ(PreviewPlayer::owner(), item.id);
     ASSERT_TRUE(waitUntil([&] {
         return !seeks.isEmpty() && !PreviewPlayer::isSeeking() && !PreviewPlayer::pendingTarget();
     }, 15000));
     EXPECT_DOUBLE_EQ(seeks.last().at(0).toDouble(), 3.0);
     const QImage frame = PreviewPlayer::source()->frame().convertToFormat(QImage::Format_RGBA8888);
     EXPECT_NEAR(fixture::frameNumberOf(frame.constBits(), frame.width(), frame.height(), frame.bytesPerLine()), 90, 2);
+    EXPECT_EQ(card->timeText(), QStringLiteral("0:03"));
 
-    // Hiding the card (it scrolled away) ends the scrub too.
-    shown.card->hide();
+    // Below the picture (over the texts) the scrub ends, and the duration is back.
+    QTest::mouseMove(card, QPoint(100, 200));
     EXPECT_FALSE(PreviewPlayer::owner());
+    EXPECT_EQ(card->timeText(), QStringLiteral("0:04"));
+    // Leaving the card, or hiding it (it scrolled away), ends the scrub too.
+    QTest::mouseMove(card, QPoint(160, 90));
+    leave(card);
+    EXPECT_FALSE(PreviewPlayer::owner());
+    QTest::mouseMove(card, QPoint(160, 90));
+    card->hide();
+    EXPECT_FALSE(PreviewPlayer::owner());
+    EXPECT_FALSE(card->scrubPosition());
 }
 
 TEST(ClipCard, ClicksCarryTheirModifiersAndADoubleClickAlsoPlays)
@@ -258,8 +238,7 @@ TEST(ClipCard, IconsShowOnHoverAndTheColourChoiceYieldsToTheWindowSwitch)
 
     // A clip that takes no grading has no colour icon.
     ClipInfo normal = dlogInfo();
-    normal.colorCode = 0, normal.bitDepth = 8;
-    normal.gammaText = QStringLiteral("Rec.709");
+    normal.colorCode = 0, normal.bitDepth = 8, normal.gammaText = QStringLiteral("Rec.709");
     card->setClip(planned(normal, QStringLiteral("/nonexistent/DJI_0002.MP4")), 31);
     EXPECT_FALSE(card->colorIcon()->isVisible());
     EXPECT_EQ(card->toolTip(), QStringLiteral("DJI_0002.MP4"));
@@ -270,13 +249,10 @@ TEST(ClipCard, EntranceWaitsByPlaceInThePileUpToTheTwentyFourth)
     ShownCard late(planned(dlogInfo()), 24);
     EXPECT_TRUE(late.card->hasEntered());
 
-    QWidget host;
-    auto *early = new ClipCard(&host);
-    early->setClip(planned(dlogInfo()), 10);
-    early->resize(228, early->heightForWidth(228));
     QElapsedTimer clock;
     clock.start();
-    host.show();
+    ShownCard shown(planned(dlogInfo()), 10);
+    ClipCard *early = shown.card;
     EXPECT_EQ(early->entranceProgress(), 0.0);
     // Nothing moves during the 150 ms delay; the 280 ms rise follows.
     ASSERT_TRUE(waitUntil([&] { return early->entranceProgress() > 0.0; }, 3000));
@@ -318,7 +294,6 @@ TEST(PileCard, LinesAndActions)
     card->resize(260, card->heightForWidth(260));
     host.show();
     EXPECT_EQ(card->settingsLine(), QStringLiteral("ISO 100–800 · 3200–5600K"));
-    EXPECT_TRUE(card->totalsLine().endsWith(QStringLiteral(" · 1:01")));
 
     QSignalSpy open(card, &PileCard::activated);
     QTest::mouseClick(card, Qt::LeftButton, {}, card->rect().center());
@@ -339,12 +314,16 @@ TEST(ChaosTile, PlaysWhileShownAndFallsBackToItsStillWhenSixteenPlay)
     const Planned item = scannedClip(freshFolder(), QStringLiteral("DJI_0004.MP4"), {.realVideo = true});
     ASSERT_FALSE(item.url.isEmpty());
     const int before = TilePlayer::active();
-    {
-        QWidget host;
+    auto shownTile = [&](QWidget &host) {
         auto *tile = new ChaosTile(&host);
         tile->setClip(item);
         tile->resize(160, 90);
         host.show();
+        return tile;
+    };
+    {
+        QWidget host;
+        ChaosTile *tile = shownTile(host);
         ASSERT_NE(tile->tile(), nullptr);
         tile->hide();
         EXPECT_EQ(TilePlayer::active(), before);
@@ -359,10 +338,7 @@ TEST(ChaosTile, PlaysWhileShownAndFallsBackToItsStillWhenSixteenPlay)
         ASSERT_NE(others.back(), nullptr);
     }
     QWidget host;
-    auto *tile = new ChaosTile(&host);
-    tile->setClip(item);
-    tile->resize(160, 90);
-    host.show();
+    ChaosTile *tile = shownTile(host);
     EXPECT_EQ(tile->tile(), nullptr);
     ASSERT_TRUE(waitUntil([&] { return tile->cover().has_value(); }, 15000));
     for (auto &p : others)

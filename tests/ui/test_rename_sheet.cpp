@@ -79,23 +79,7 @@ TEST_F(RenameSheetTest, TokenButtonsAppendWithUnderscoreAndEveryChangeIsStored)
     EXPECT_EQ(first.data(Qt::DisplayRole).toString(), QFileInfo(items[0].url).fileName());
 }
 
-TEST_F(RenameSheetTest, ResetRestoresTheDefaultAndTheListAtOnce)
-{
-    Preferences::setRenameTemplate(QStringLiteral("{name}"));   // every clip keeps its name
-    auto sheet = shown(clips(3));
-    EXPECT_EQ(rows(*sheet), 0);
-    EXPECT_FALSE(sheet->renameButton()->isEnabled());
-
-    auto *reset = sheet->findChild<QAbstractButton *>(QStringLiteral("renameReset"));
-    ASSERT_NE(reset, nullptr);
-    QTest::mouseClick(reset, Qt::LeftButton);
-    EXPECT_EQ(sheet->templateText(), QStringLiteral("{date}_{profile}_{res}{fps}_{num}"));
-    EXPECT_EQ(stored(), sheet->templateText());
-    EXPECT_EQ(rows(*sheet), 3);
-    EXPECT_EQ(sheet->renameButton()->text(), QStringLiteral("Rename 3"));
-}
-
-TEST_F(RenameSheetTest, TitleCountsClipsAndTheButtonCountsPlans)
+TEST_F(RenameSheetTest, ResetRestoresTheDefaultAndTheTitleCountsClipsTheButtonPlans)
 {
     QList<Planned> items = clips(11);
     // A twelfth clip already carries the name the default template gives it.
@@ -106,7 +90,14 @@ TEST_F(RenameSheetTest, TitleCountsClipsAndTheButtonCountsPlans)
     ASSERT_TRUE(QFile::copy(items[0].url, kept));
     items.append(analyze(kept, true));
 
+    Preferences::setRenameTemplate(QStringLiteral("{name}"));   // every clip keeps its name
     auto sheet = shown(items);
+    EXPECT_EQ(rows(*sheet), 0);
+    EXPECT_FALSE(sheet->renameButton()->isEnabled());
+    QTest::mouseClick(sheet->findChild<QAbstractButton *>(QStringLiteral("renameReset")), Qt::LeftButton);
+    EXPECT_EQ(sheet->templateText(), QStringLiteral("{date}_{profile}_{res}{fps}_{num}"));
+    EXPECT_EQ(stored(), sheet->templateText());
+    EXPECT_EQ(rows(*sheet), 11);
     EXPECT_EQ(sheet->findChild<QLabel *>(QStringLiteral("renameTitle"))->text(), QStringLiteral("Rename 12 Clips"));
     EXPECT_EQ(sheet->renameButton()->text(), QStringLiteral("Rename 11"));
 }

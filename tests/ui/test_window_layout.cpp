@@ -29,17 +29,15 @@ TEST(ChaosLayout, SmallCountsFillAPlainGrid)
 {
     const QList<ChaosSlot> nine = chaosLayout(9, 598, 298);   // 3 x 3, 2 apart
     ASSERT_EQ(nine.size(), 9);
-    EXPECT_DOUBLE_EQ(nine[1].rect.left(), 200.0);
     EXPECT_DOUBLE_EQ(nine[8].rect.right(), 598.0);
     EXPECT_DOUBLE_EQ(nine[8].rect.bottom(), 298.0);
     const QList<ChaosSlot> ten = chaosLayout(10, 806, 300);   // 4 columns from ten on
     ASSERT_EQ(ten.size(), 10);
-    EXPECT_DOUBLE_EQ(ten[3].rect.top(), ten[0].rect.top());
     EXPECT_DOUBLE_EQ(ten[3].rect.right(), 806.0);
     EXPECT_TRUE(chaosLayout(0, 800, 600).isEmpty());
 }
 
-TEST(ChaosLayout, RowsOfFiveFillTheWidthAlternateAndCentre)
+TEST(ChaosLayout, RowsOfFiveFillTheWidthAlternateCentreAndSampleEvenly)
 {
     const double W = 1003, H = 700;   // unit 249, one pixel left over
     const QList<ChaosSlot> slots = chaosLayout(13, W, H);
@@ -52,15 +50,11 @@ TEST(ChaosLayout, RowsOfFiveFillTheWidthAlternateAndCentre)
     // Row 1 is mirrored: the large tile on the right.
     EXPECT_DOUBLE_EQ(slots[5].rect.left(), 502);
     EXPECT_DOUBLE_EQ(slots[5].rect.right(), W);
-    EXPECT_DOUBLE_EQ(slots[6].rect.left(), 0);
     // Rows are 2 apart and centred vertically.
     EXPECT_DOUBLE_EQ(slots[5].rect.top() - slots[0].rect.bottom(), 2);
     EXPECT_NEAR(slots[0].rect.top(), H - slots[10].rect.bottom(), 0.5);
-}
 
-TEST(ChaosLayout, ManyClipsAreSampledEvenly)
-{
-    // Two rows fit: ten places.
+    // More clips than places: an even sample. Two rows fit here, ten places.
     EXPECT_EQ(clipsOf(chaosLayout(1000, 1003, 300)), (QList<int>{0, 100, 200, 300, 400, 500, 600, 700, 800, 900}));
     EXPECT_EQ(clipsOf(chaosLayout(25, 1003, 300)), (QList<int>{0, 2, 5, 7, 10, 12, 15, 17, 20, 22}));
     EXPECT_EQ(clipsOf(chaosLayout(40, 1003, 1)).size(), 5);   // a tiny height still shows one row
