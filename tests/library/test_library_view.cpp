@@ -11,27 +11,13 @@ namespace {
 // A clip of the given short side in `folder` (profile/pile); side 0 makes the basic record.
 Planned clip(const QString &name, qint64 side, const QString &folder = "D-Log/F", bool sortable = true)
 {
-    Planned p;
-    p.url = "/card/" + name;
-    p.info.width = side * 16 / 9;
-    p.info.height = side;
-    p.info.recognized = side > 0;
-    p.info.duration = 1.5;
-    p.info.bitDepth = 8; // no colour grading unless a test says so
+    Planned p = vidorra::testing::planned(name, folder, sortable && side > 0);
+    // 8-bit: no colour grading unless a test says so.
+    p.info = {.bitDepth = 8, .width = side * 16 / 9, .height = side, .duration = 1.5, .recognized = side > 0};
     p.size = 100;
-    p.folder = folder;
     p.profile = side > 0 ? folder.section(u'/', 0, 0) : L("Unknown");
-    p.sortable = sortable && side > 0;
     p.resolution = side > 0 ? QStringLiteral("R%1").arg(side) : L("Unknown");
     return p;
-}
-
-QStringList names(const QList<Planned> &items)
-{
-    QStringList out;
-    for (const Planned &p : items)
-        out << p.url.mid(6);
-    return out;
 }
 
 // Tabs rank by short side (equal sides by name, unknown last); in a tab, piles group by
@@ -39,15 +25,21 @@ QStringList names(const QList<Planned> &items)
 TEST(LibraryView, TabsGroupsTotalsAndFlags)
 {
     EXPECT_FALSE(Library({}, QStringLiteral("R2160")).current.has_value());
-    Planned twin = clip("twin.mp4", 1080, "HLG/A");
+    Planned twin = clip("twin", 1080, "HLG/A");
     twin.resolution = QStringLiteral("Q1080"); // same short side, another label
-    Planned graded = clip("graded.mp4", 2160, "D-Log/F", false); // already sorted
+    Planned graded = clip("graded", 2160, "D-Log/F", false); // already sorted
     graded.info.bitDepth = 10;
     graded.info.colorCode = 2;
-    const QList<Planned> items{clip("u.mp4", 0, L("Unknown") + "/A"), clip("1.mp4", 1080, "D-Log 2/B"), graded, twin,
-                               clip("3.mp4", 1080, "D-Log/B", false), clip("4.mp4", 1080, "D-Log/A"),
-                               clip("5.mp4", 1080, "D-Log/B"), clip("6.mp4", 2160, "HLG/A")};
+    const QList<Planned> items{clip("u", 0, L("Unknown") + "/A"), clip("1", 1080, "D-Log 2/B"), graded, twin,
+                               clip("3", 1080, "D-Log/B", false), clip("4", 1080, "D-Log/A"), clip("5", 1080, "D-Log/B"),
+                               clip("6", 2160, "HLG/A")};
     const Library lib(items, QStringLiteral("R1080"));
+    const auto names = [](const QList<Planned> &list) {
+        QStringList out;
+        for (const Planned &p : list)
+            out << p.url;
+        return out.join(u' ');
+    };
     QStringList tabs, groups;
     for (const auto &tab : lib.tabs)
         tabs << tab.name + u'=' + QString::number(tab.count);
@@ -55,16 +47,16 @@ TEST(LibraryView, TabsGroupsTotalsAndFlags)
         groups << g.profile + u'=' + QString::number(g.sections.size());
     EXPECT_EQ(tabs, (QStringList{"R2160=2", "Q1080=1", "R1080=4", L("Unknown") + "=1"}));
     EXPECT_EQ(groups, (QStringList{"D-Log=2", "D-Log 2=1"}));
-    EXPECT_EQ(names(lib.ordered), (QStringList{"4.mp4", "3.mp4", "5.mp4", "1.mp4"}));
-    EXPECT_EQ(names(lib.sortable), (QStringList{"1.mp4", "4.mp4", "5.mp4"}));
-    EXPECT_EQ(names(lib.allSortable), (QStringList{"1.mp4", "twin.mp4", "4.mp4", "5.mp4", "6.mp4"}));
+    EXPECT_EQ(names(lib.ordered), "4 3 5 1");
+    EXPECT_EQ(names(lib.sortable), "1 4 5");
+    EXPECT_EQ(names(lib.allSortable), "1 twin 4 5 6");
     EXPECT_EQ(lib.bytes, 400);
     EXPECT_DOUBLE_EQ(lib.seconds, 6.0);
     EXPECT_TRUE(lib.anyColor && lib.anySortable && lib.anyRecognized && lib.anySorted);
     // A tab nobody carries any more falls back to the first.
     EXPECT_EQ(Library(items, QStringLiteral("R720")).current, QStringLiteral("R2160"));
-    EXPECT_EQ(names(Library(items, std::nullopt).visible), (QStringList{"graded.mp4", "6.mp4"}));
-    EXPECT_FALSE(Library({clip("u.mp4", 0)}, std::nullopt).anyRecognized);
+    EXPECT_EQ(names(Library(items, std::nullopt).visible), "graded 6");
+    EXPECT_FALSE(Library({clip("u", 0)}, std::nullopt).anyRecognized);
 }
 
 } // namespace

@@ -113,15 +113,4 @@ TEST_F(ScanTest, UnusableMetadataFallsBackToTheBasicRecord)
     EXPECT_EQ(analyze(path("missing.mp4"), true).size, 0);
 }
 
-TEST_F(ScanTest, ScanKeepsTheCollectedOrder)
-{
-    const QString b = clip("card/X/b.mp4"), a = clip("card/Y/a.mov");
-    ASSERT_TRUE(writeBytes(path("card/notes.txt"), "n"));
-    const ScanResult result = scan({path("card")});
-    EXPECT_TRUE(result.isFolder);
-    ASSERT_EQ(result.items.size(), 2);
-    EXPECT_EQ(result.items[0].url, a);
-    EXPECT_EQ(result.items[1].url, b);
-}
-
 } // namespace

@@ -1,5 +1,6 @@
 // Loading folders: the preference it writes, the source description, the stage a
-// scan ends on, the order and pacing of updates, and what cancelling a scan drops.
+// scan ends on, the order and pacing of updates, and what cancelling a scan drops;
+// and the preferences, on disk at once under the keys earlier versions wrote.
 
 #include "ModelHarness.h"
 
@@ -114,17 +115,30 @@ TEST_F(ModelLoading, LibraryFollowsTabAndLanguageChangedDuringTheScan)
         EXPECT_EQ(p.folder, folderName(p.info));
     }
 
-    // Back to English once loaded: relabelled in place without a rescan; an open pile
-    // closes and the selection stays.
-    const Planned shown = model->lib().ordered.first();
-    model->setOpenFolder(shown.folder);
-    model->setSelection({shown.id});
+    // Back to English once loaded: relabelled in place, without a rescan.
     QSignalSpy scanning(model.get(), &Model::scanningChanged);
     model->setLanguage("system");
     EXPECT_EQ(scanning.count(), 0);
-    EXPECT_FALSE(model->openFolder());
-    EXPECT_EQ(model->selectedItems().size(), 1);
     EXPECT_EQ(model->result()->items.first().resolution, "Unknown");
+}
+
+using ModelPrefs = ModelTest;
+
+TEST_F(ModelPrefs, EveryChangeIsOnDiskAtOnceUnderItsKey)
+{
+    Preferences::setRenameTemplate("{name}");
+    Preferences::setLastFolderPath("/media/card");
+    Preferences::setWindowSized(true);
+    Preferences::setWindowSizeReset(true);
+    model->setLanguage("es");
+    // A settings object made now reads the file, not a cache of this process.
+    const QString file = QSettings(QStringLiteral("Vidorra"), QStringLiteral("Vidorra")).fileName();
+    EXPECT_TRUE(file.startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
+    const std::pair<const char *, QString> keys[] = {{"renameTemplate", "{name}"}, {"lastFolderPath", "/media/card"},
+        {"windowSized4", "true"}, {"windowSizeReset2", "true"}, {"appLanguage", "es"}};
+    for (const auto &[key, value] : keys)
+        EXPECT_EQ(QSettings(file, QSettings::IniFormat).value(key).toString(), value) << key;
+    EXPECT_EQ(Model().language(), "es");
 }
 
 } // namespace

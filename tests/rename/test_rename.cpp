@@ -19,13 +19,8 @@ namespace {
 Planned dlog(const QString &url, double capture = 25, double playback = 25)
 {
     Planned p = planned(url);
-    p.info.model = QStringLiteral("OsmoPocket3");
-    p.info.colorCode = 2;
-    p.info.bitDepth = 10;
-    p.info.width = 3840;
-    p.info.height = 2160;
-    p.info.captureFPS = capture;
-    p.info.playbackFPS = playback;
+    p.info = {.model = QStringLiteral("OsmoPocket3"), .captureFPS = capture, .playbackFPS = playback, .bitDepth = 10,
+              .colorCode = 2, .width = 3840, .height = 2160};
     return p;
 }
 
