@@ -50,7 +50,8 @@ TEST(MetadataProtoParse, MalformedLevelIsNothing)
         {"7 of 8 fixed bytes", hex("0901020304050607")}, {"3 of 4 fixed bytes", hex("0d010203")},
         {"varint runs off the end", hex("0880")},
         {"ten varint bytes, the tenth continuing", hex("08" "ffffffffffffffffffff" "01")},
-        {"a length near 2^64 must not wrap", field(1, 2) + varint(~quint64(0)) + "abc"}};
+        {"a length near 2^64 must not wrap", field(1, 2) + varint(~quint64(0)) + "abc"},
+        {"a length past 2^63 must not turn negative", field(1, 2) + varint(quint64(1) << 63) + "abc"}};
     for (const auto &row : rows)
         EXPECT_FALSE(parseProto(row.message).has_value()) << row.what;
     // A good field followed by a bad one spoils the whole level, first field included.
