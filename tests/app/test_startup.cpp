@@ -22,21 +22,11 @@
 using namespace vidorra;
 using namespace vidorra::uitest;
 
-namespace {
-
-QString uniqueKey()
-{
-    return QStringLiteral("vidorra-test-%1").arg(QUuid::createUuid().toString(QUuid::Id128));
-}
-
-} // namespace
-
 TEST(HandOver, MessagesRoundTripAndRejectNonsense)
 {
     const QStringList paths = {QStringLiteral("/a/b c.mp4"), QStringLiteral("/ñ/DCIM")};
     const QByteArray whole = encodeHandOver(paths);
     EXPECT_EQ(decodeHandOver(whole), paths);
-    EXPECT_EQ(decodeHandOver(encodeHandOver({})), QStringList{});
     // Incomplete: wait for more.
     EXPECT_FALSE(decodeHandOver(whole.left(whole.size() - 1)));
     EXPECT_FALSE(decodeHandOver(whole.left(2)));
@@ -48,7 +38,7 @@ TEST(HandOver, MessagesRoundTripAndRejectNonsense)
 
 TEST(HandOver, ASecondLaunchGivesItsPathsToTheRunningOne)
 {
-    const QString key = uniqueKey();
+    const QString key = QUuid::createUuid().toString(QUuid::Id128);
     SingleInstance first(key);
     // Nobody runs yet: the hand-over fails and the first launch becomes the instance.
     EXPECT_FALSE(first.handOver({QStringLiteral("/x")}, 500));
@@ -74,7 +64,7 @@ TEST(HandOver, ASecondLaunchGivesItsPathsToTheRunningOne)
 
 TEST(HandOver, ASocketLeftByACrashedRunIsTakenOver)
 {
-    const QString key = uniqueKey();
+    const QString key = QUuid::createUuid().toString(QUuid::Id128);
     {
         // A crashed listener leaves its socket file behind: a plain file in its place.
         QLocalServer stale;
@@ -133,7 +123,6 @@ TEST(Launch, StoredDarkAppearanceSettingsShortcutAndQuitting)
     QSignalSpy launched(&app, &VidorraApp::launched);
     app.launch({});
     EXPECT_EQ(schemeOf(app.window()), Scheme::Dark);
-    EXPECT_EQ(app.window()->minimumSize(), QSize(1030, 540));
     ASSERT_TRUE(waitUntil([&] { return launched.count() == 1; }));
     EXPECT_TRUE(Preferences::windowSized());
     QTest::keyClick(app.window(), Qt::Key_Comma, Qt::ControlModifier);

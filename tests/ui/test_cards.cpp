@@ -10,7 +10,6 @@
 #include "ChaosTile.h"
 #include "ClipCard.h"
 #include "ClipFixture.h"
-#include "Palette.h"
 #include "PileCard.h"
 
 #include "preview/CoverLoader.h"
@@ -102,20 +101,6 @@ TEST(CardText, PileLinesSkipMissingValues)
     EXPECT_TRUE(pileTotalsLine(pile).startsWith(QStringLiteral("3.5"))) << pileTotalsLine(pile).toStdString();
     EXPECT_TRUE(pileTotalsLine(pile).endsWith(QStringLiteral(" · 1:35"))) << pileTotalsLine(pile).toStdString();
     EXPECT_EQ(pileSettingsLine({planned(dlogInfo(QString(), 0)), planned(dlogInfo(QStringLiteral("5.5"), 0))}), QString());
-}
-
-TEST(Palette, TemperatureBandsAndExactProfileNames)
-{
-    const QColor neutral = temperatureColor(QStringLiteral("5100"), Scheme::Dark);
-    const QColor blue = temperatureColor(QStringLiteral("3000"), Scheme::Dark);
-    EXPECT_EQ(temperatureColor(QStringLiteral("4801"), Scheme::Dark), neutral);
-    EXPECT_EQ(temperatureColor(QStringLiteral("3500"), Scheme::Dark), blue);
-    EXPECT_NE(blue, neutral);
-    EXPECT_NE(temperatureColor(QStringLiteral("6500"), Scheme::Dark), neutral);
-    EXPECT_EQ(temperatureColor(QStringLiteral("AUTO"), Scheme::Dark), Glass::secondary().dark);
-    // Profile names match exactly: another spelling is not a log profile.
-    EXPECT_NE(profilePill(QStringLiteral("D-Log")).foreground.light, Glass::secondary().light);
-    EXPECT_EQ(profilePill(QStringLiteral("d-log")).foreground.light, Glass::secondary().light);
 }
 
 TEST(ClipCard, ScrubbingShowsTheFrameUnderThePointerUntilThePointerLeavesThePicture)

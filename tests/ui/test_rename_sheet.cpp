@@ -102,7 +102,7 @@ TEST_F(RenameSheetTest, ResetRestoresTheDefaultAndTheTitleCountsClipsTheButtonPl
     EXPECT_EQ(sheet->renameButton()->text(), QStringLiteral("Rename 11"));
 }
 
-TEST_F(RenameSheetTest, ReturnConfirmsEscapeCancelsAndNoPlansMeansNothing)
+TEST_F(RenameSheetTest, ReturnConfirmsEscapeCancelsKeepingTheTemplateAndNoPlansMeansNothing)
 {
     const QList<Planned> items = clips(2);
     auto sheet = shown(items);
@@ -111,26 +111,19 @@ TEST_F(RenameSheetTest, ReturnConfirmsEscapeCancelsAndNoPlansMeansNothing)
     EXPECT_EQ(confirmed[0], renamePlans(items, defaultRenameTemplate()));
     EXPECT_EQ(sheet->result(), QDialog::Accepted);
 
+    // Escape cancels, yet the edited template is kept for next time.
     sheet = shown(items);
+    QTest::keyClicks(sheet->templateField(), QStringLiteral("_{iso}"));
     QTest::keyClick(sheet->templateField(), Qt::Key_Escape);
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(sheet->result(), QDialog::Rejected);
+    EXPECT_EQ(RenameSheet(items, {}).templateText(), QStringLiteral("{date}_{profile}_{res}{fps}_{num}_{iso}"));
 
     sheet = shown(items);
     sheet->setTemplateText(QStringLiteral("   "));   // trims to nothing: no plans
     QTest::keyClick(sheet->templateField(), Qt::Key_Return);
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(confirmed.size(), 1);
-}
-
-TEST_F(RenameSheetTest, CancelledSheetKeepsTheEditedTemplateForNextTime)
-{
-    const QList<Planned> items = clips(1);
-    auto sheet = shown(items);
-    QTest::keyClicks(sheet->templateField(), QStringLiteral("_{iso}"));
-    QTest::keyClick(sheet->templateField(), Qt::Key_Escape);
-    EXPECT_FALSE(sheet->isVisible());
-    EXPECT_EQ(RenameSheet(items, {}).templateText(), QStringLiteral("{date}_{profile}_{res}{fps}_{num}_{iso}"));
 }
 
 TEST_F(RenameSheetTest, ConfirmingRenamesThroughTheModelWithCompanions)
