@@ -26,8 +26,10 @@ public:
         : files_(files), token_(token), urls_(urls), hooks_(hooks),
           chunks_((files.size() + kScanChunk - 1) / kScanChunk), slots_(files.size()), chunkDone_(chunks_, false)
     {
-        workersLeft_ = std::clamp(QThread::idealThreadCount(), 1, int(std::max<qsizetype>(chunks_, 1)));
-        for (int w = 0; w < workersLeft_; ++w)
+        // Counted before any starts: a worker that finds nothing left stops at once.
+        const int count = std::clamp(QThread::idealThreadCount(), 1, int(std::max<qsizetype>(chunks_, 1)));
+        workersLeft_ = count;
+        for (int w = 0; w < count; ++w)
             workers_.emplace_back([this] { work(); });
     }
 
