@@ -97,33 +97,15 @@ Planned scannedClip(const QString &folder, const QString &name, const ClipKind &
 
 Planned planned(const ClipInfo &info, const QString &path, qint64 size)
 {
-    Planned p;
-    p.url = path;
-    p.info = info;
-    p.size = size;
-    p.folder = folderName(info);
-    p.label = describe(info);
-    p.profile = profileLabel(info);
-    p.speed = speedKey(info);
-    p.resolution = resolutionLabel(info);
-    p.sortable = true;
-    return p;
+    return {.url = path, .folder = folderName(info), .label = describe(info), .sortable = true, .info = info,
+            .size = size, .profile = profileLabel(info), .speed = speedKey(info), .resolution = resolutionLabel(info)};
 }
 
 ClipInfo dlogInfo(const QString &kelvin, qint64 iso, double duration)
 {
-    ClipInfo info;
-    info.model = QStringLiteral("OsmoPocket3");
-    info.captureFPS = info.playbackFPS = 30;
-    info.bitDepth = 10;
-    info.colorCode = 2;
-    info.iso = iso;
-    info.width = 3840, info.height = 2160;
-    info.gammaText = QStringLiteral("D-Log");
-    info.kelvin = kelvin;
-    info.duration = duration;
-    info.proto = QStringLiteral("dvtm_PP-101.proto");
-    return info;
+    return {.model = QStringLiteral("OsmoPocket3"), .captureFPS = 30, .playbackFPS = 30, .bitDepth = 10, .colorCode = 2,
+            .iso = iso, .width = 3840, .height = 2160, .gammaText = QStringLiteral("D-Log"), .kelvin = kelvin,
+            .duration = duration, .proto = QStringLiteral("dvtm_PP-101.proto")};
 }
 
 bool waitUntil(const std::function<bool()> &done, int ms)
