@@ -142,11 +142,9 @@ TEST(ClipCard, ClicksCarryTheirModifiersAndADoubleClickAlsoPlays)
     QSignalSpy clicks(shown.card, &ClipCard::clicked);
     QSignalSpy plays(shown.card, &ClipCard::playRequested);
 
-    QTest::mouseClick(shown.card, Qt::LeftButton, {}, QPoint(100, 200));
-    QTest::mouseClick(shown.card, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 50));
-    ASSERT_EQ(clicks.size(), 2);
-    EXPECT_EQ(clicks.at(0).at(0).value<Planned>().id, item.id);
-    EXPECT_EQ(clicks.at(1).at(1).value<Qt::KeyboardModifiers>(), Qt::ShiftModifier);
+    QTest::mouseClick(shown.card, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 200));   // on the texts too
+    ASSERT_EQ(clicks.size(), 1);
+    EXPECT_EQ(clicks.at(0).at(1).value<Qt::KeyboardModifiers>(), Qt::ShiftModifier);
     EXPECT_EQ(plays.size(), 0);
 
     clicks.clear();
@@ -278,7 +276,6 @@ TEST(PileCard, LinesAndActions)
     card->setPile(pile, QStringLiteral("30p"), std::nullopt, QStringLiteral("2 clips"), QColor(228, 87, 13), false);
     card->resize(260, card->heightForWidth(260));
     host.show();
-    EXPECT_EQ(card->settingsLine(), QStringLiteral("ISO 100–800 · 3200–5600K"));
 
     QSignalSpy open(card, &PileCard::activated);
     QTest::mouseClick(card, Qt::LeftButton, {}, card->rect().center());

@@ -180,16 +180,13 @@ TEST(OverlayScroller, OneThinBarThatFollowsTheAreaAndIsNeverStacked)
     bar->setValue(0);
     EXPECT_EQ(own->value(), 0);
 
-    // Dragging the knob scrolls the area; nothing is drawn where the track would be.
+    // Dragging the knob scrolls the area.
     ASSERT_TRUE(waitUntil([&] { return bar->knobOpacity() >= 1.0; }, 2000));
     const QPoint knob = bar->knobRect().center().toPoint();
     QTest::mousePress(bar, Qt::LeftButton, {}, knob);
     QTest::mouseMove(bar, knob + QPoint(0, 150));
     QTest::mouseRelease(bar, Qt::LeftButton, {}, knob + QPoint(0, 150));
     EXPECT_GT(own->value(), 0);
-    const QImage img = bar->grab().toImage();
-    const QPoint empty(int(bar->knobRect().center().x()), bar->knobRect().top() > 20 ? 5 : bar->height() - 5);
-    EXPECT_EQ(qAlpha(img.pixel(empty)), 0);
 }
 
 TEST(Icons, EverySymbolDrawsAndStaysSharpAtTwiceTheScale)

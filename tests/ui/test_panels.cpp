@@ -14,7 +14,6 @@
 #include "model/Preferences.h"
 #include "preview/LUTEngine.h"
 #include "preview/PlayerSurface.h"
-#include "text/Language.h"
 
 #include <QDesktopServices>
 #include <QDialog>
@@ -82,23 +81,6 @@ protected:
 
 } // namespace
 
-TEST_F(PanelTest, SettingsFollowShowSettingsBothWays)
-{
-    SettingsPanel panel(&model, &window);
-    EXPECT_FALSE(panel.isVisible());
-    model.setShowSettings(true);
-    EXPECT_TRUE(panel.isVisible());
-
-    // Escape closes the popover, and the model hears of it.
-    QTest::keyClick(&panel, Qt::Key_Escape);
-    EXPECT_TRUE(waitUntil([&] { return !panel.isVisible(); }));
-    EXPECT_FALSE(model.showSettings());
-
-    model.setShowSettings(true);
-    model.setShowSettings(false);
-    EXPECT_FALSE(panel.isVisible());
-}
-
 TEST_F(PanelTest, ChoosingSpanishRelabelsLoadedClipsAndStoresIt)
 {
     ASSERT_FALSE(writeClip(folder, QStringLiteral("DJI_0001.MP4"), {.captureFPS = 120}).isEmpty());
@@ -124,10 +106,12 @@ TEST_F(PanelTest, ChoosingSpanishRelabelsLoadedClipsAndStoresIt)
     EXPECT_EQ(model.result()->items[0].folder, english.folder);
 }
 
-TEST_F(PanelTest, AppearanceAndSkipIntroAreStoredAtOnce)
+TEST_F(PanelTest, SettingsFollowTheModelAndStoreAppearanceAndSkipIntroAtOnce)
 {
     SettingsPanel panel(&model, &window);
-    panel.popup();
+    EXPECT_FALSE(panel.isVisible());
+    model.setShowSettings(true);
+    EXPECT_TRUE(panel.isVisible());
     EXPECT_EQ(panel.appearanceChoice()->value(), QStringLiteral("system"));
     clickSegment(panel.appearanceChoice(), QStringLiteral("Dark"));
     EXPECT_EQ(storedValue("appearance").toString(), QStringLiteral("dark"));
@@ -142,11 +126,16 @@ TEST_F(PanelTest, AppearanceAndSkipIntroAreStoredAtOnce)
     QTest::mouseClick(panel.skipIntroToggle(), Qt::LeftButton);
     EXPECT_FALSE(storedValue("skipIntro").toBool());
 
+    // Escape closes the popover, and the model hears of it.
+    QTest::keyClick(&panel, Qt::Key_Escape);
+    EXPECT_TRUE(waitUntil([&] { return !panel.isVisible(); }));
+    EXPECT_FALSE(model.showSettings());
     // A choice made elsewhere (the window's theme toggle) shows on the next opening.
-    panel.hide();
-    Preferences::setAppearance(QStringLiteral("dark"));
-    panel.popup();
-    EXPECT_EQ(panel.appearanceChoice()->value(), QStringLiteral("dark"));
+    Preferences::setAppearance(QStringLiteral("light"));
+    model.setShowSettings(true);
+    EXPECT_EQ(panel.appearanceChoice()->value(), QStringLiteral("light"));
+    model.setShowSettings(false);
+    EXPECT_FALSE(panel.isVisible());
 }
 
 TEST_F(PanelTest, LinksOpenTheSiteSupportAndOneAboutPanelWithCreditsInParagraphs)

@@ -77,19 +77,14 @@ TEST(GridMetrics, ColumnRule)
     EXPECT_EQ(gridMetrics(1200).rowHeight, 187);   // ceil(228.8 * 9 / 16 + 58)
 }
 
-TEST(Selection, ClickShiftAndCtrl)
+TEST(Selection, CtrlShiftUpwardRangesAndAMissingAnchor)
 {
     const QList<QUuid> ids = {QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid(),
                               QUuid::createUuid()};
     const QUuid A = ids[0], B = ids[1], C = ids[2], D = ids[3], E = ids[4];
-    SelectionState s = clickSelection({}, A, ids, Qt::NoModifier);
-    s = clickSelection(s, D, ids, Qt::ShiftModifier);
-    EXPECT_EQ(s.selection, QSet<QUuid>({A, B, C, D}));
-    s = clickSelection(s, B, ids, Qt::ShiftModifier);
-    EXPECT_EQ(s.selection, QSet<QUuid>({A, B}));
-    // Ctrl toggles and moves the anchor; Ctrl+Shift acts as Ctrl.
-    s = clickSelection(s, A, ids, Qt::ControlModifier);
-    EXPECT_EQ(s.selection, QSet<QUuid>({B}));
+    // The window test drives click, Shift and Ctrl; here the rarer combinations.
+    SelectionState s = clickSelection({}, B, ids, Qt::NoModifier);
+    // Ctrl+Shift acts as Ctrl: it toggles and moves the anchor.
     s = clickSelection(s, E, ids, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(s.selection, QSet<QUuid>({B, E}));
     EXPECT_EQ(s.anchor, E);
