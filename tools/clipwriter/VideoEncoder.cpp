@@ -105,7 +105,7 @@ public:
     quint32 ue()
     {
         int zeros = 0;
-        while (bits(1) == 0 && zeros < 32 && ok())
+        while (bits(1) == 0 && zeros < 31 && ok())   // longer codes do not occur in the fields read
             ++zeros;
         return zeros ? ((1u << zeros) - 1 + bits(zeros)) : 0;
     }
