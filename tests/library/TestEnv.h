@@ -46,10 +46,7 @@ inline QStringList tree(const QString &root)
     return out;
 }
 
-inline bool otherFileSystem(const QString &a, const QString &b)
-{
-    return QStorageInfo(a).rootPath() != QStorageInfo(b).rootPath();
-}
+inline bool otherFileSystem(QString a, QString b) { return QStorageInfo(a).rootPath() != QStorageInfo(b).rootPath(); }
 
 // A scanned record made by hand, destined for `folder`.
 inline Planned planned(const QString &url, const QString &folder = QStringLiteral("D-Log/4K 30p"), bool sortable = true)

@@ -29,12 +29,13 @@ QMap<QString, QByteArray> snapshot(const QString &root)
 }
 
 struct Run {
+    Run(quint32 seed, const QString &root) : rng(seed), faults(seed * 7919u + 1), root(root) {}
+
     std::mt19937 rng, faults;
     QString root;
     bool injectFaults = false;
     QList<Move> history;
     QList<QByteArray> deleted; // contents of the files deleted behind the program's back
-    QStringList log;           // what happened, for the failure message
 
     int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
     QString any(const QStringList &list) { return list.at(pick(0, list.size() - 1)); }
@@ -69,7 +70,6 @@ struct Run {
                     writeBytes(base + u'.' + ext, QByteArray(ext) + QByteArray::number(i));
             }
         }
-        writeBytes(root + "/A/.hidden.mp4", "hidden");
     }
 
     QList<Planned> subset(QList<Planned> items)
@@ -96,7 +96,6 @@ struct Run {
             : kind == 1                     ? performRename(renamePlans(subset(items), any(templates)))
                                             : trashClips(subset(items));
         injectFaults = false;
-        log << QStringLiteral("step %1: %2 moves, failed: ").arg(kind).arg(outcome.moves.size()) + outcome.failed.join("; ");
         for (const QString &line : outcome.failed)
             EXPECT_TRUE(line.contains(": ")) << line.toStdString();
         history << outcome.moves;
@@ -104,10 +103,9 @@ struct Run {
 
     int fault(MoveStep step)
     {
+        // A quarter of the renames take the copy path; one step in twelve fails outright.
         const int roll = injectFaults ? std::uniform_int_distribution<int>(0, 99)(faults) : 50;
-        if (step == MoveStep::Rename && roll < 25)
-            return EXDEV; // take the copy path
-        return roll >= 92 ? ((roll & 1) ? EIO : ENOSPC) : 0;
+        return step == MoveStep::Rename && roll < 25 ? EXDEV : roll >= 92 ? ((roll & 1) ? EIO : ENOSPC) : 0;
     }
 };
 
@@ -118,7 +116,7 @@ void runSeed(quint32 seed)
     ASSERT_TRUE(home.isValid());
     const QByteArray savedData = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
-    Run run{std::mt19937(seed), std::mt19937(seed * 7919u + 1), home.path() + "/card"};
+    Run run(seed, home.path() + "/card");
     run.build();
     QMap<QString, QByteArray> expected = snapshot(run.root);
     setMoveFault([&run](MoveStep step, const QString &, const QString &) { return run.fault(step); });
@@ -132,12 +130,8 @@ void runSeed(quint32 seed)
     for (const QByteArray &gone : std::as_const(run.deleted))
         expected.remove(expected.key(gone));
     const QMap<QString, QByteArray> after = snapshot(run.root);
-    QStringList differences;
-    for (const QString &key : expected.keys() + after.keys()) {
-        if (expected.value(key, "missing") != after.value(key, "missing") && !differences.contains(key))
-            differences << key;
-    }
-    EXPECT_EQ(differences.join(u'\n').toStdString(), "") << run.log.join(u'\n').toStdString();
+    for (const QString &key : expected.keys() + after.keys())
+        EXPECT_TRUE(expected.value(key, "missing") == after.value(key, "missing")) << "differs: " << key.toStdString();
     // Nothing left behind in the trash either.
     EXPECT_EQ(tree(homeTrash() + "/files"), QStringList{});
     EXPECT_EQ(tree(homeTrash() + "/info"), QStringList{});

@@ -8,7 +8,6 @@
 #include "text/Language.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -27,17 +26,14 @@ inline QStringList writeClips(const QString &folder, int count, const fixture::C
                               const QStringList &companions = {})
 {
     QDir().mkpath(folder);
-    const auto write = [](const QString &path, const QByteArray &bytes) {
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) << path.toStdString();
-    };
-    const QByteArray clip = fixture::buildClip(spec);
     QStringList paths;
     for (int n = first; n < first + count; ++n) {
         const QString stem = folder + QStringLiteral("/DJI_20240131123456_%1_D").arg(n, 4, 10, QLatin1Char('0'));
-        write(paths.emplaceBack(stem + ".MP4"), clip);
-        for (const QString &ext : companions)
-            write(stem + u'.' + ext, (ext + " of " + stem).toUtf8());
+        EXPECT_TRUE(fixture::writeClip(paths.emplaceBack(stem + ".MP4"), spec));
+        for (const QString &ext : companions) {
+            QFile f(stem + u'.' + ext);
+            EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write((ext + " of " + stem).toUtf8()) > 0);
+        }
     }
     return paths;
 }
@@ -87,10 +83,7 @@ public:
                     }
                 }};
     }
-    bool waitArrived()
-    {
-        return QTest::qWaitFor([&] { std::lock_guard lock(s_->mutex); return s_->arrived; }, kWaitMs);
-    }
+    bool waitArrived() { return QTest::qWaitFor([&] { std::lock_guard lock(s_->mutex); return s_->arrived; }, kWaitMs); }
     void release()
     {
         std::lock_guard lock(s_->mutex);

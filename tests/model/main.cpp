@@ -1,7 +1,6 @@
 // Every run gets its own settings, data (trash) and home folders, so no test can
 // touch the user's real ones; texts are English unless a test switches.
 
-#include "text/Language.h"
 #include "text/LanguageTesting.h"
 
 #include <QCoreApplication>
