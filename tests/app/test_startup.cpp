@@ -130,7 +130,6 @@ TEST(Launch, StoredDarkAppearanceSettingsShortcutAndQuitting)
     app.window()->close();
     for (QWindow *w : QGuiApplication::topLevelWindows())
         EXPECT_FALSE(w->isVisible() && w->type() == Qt::Window) << qPrintable(w->objectName());
-    applyAppearance(QStringLiteral("light"));
 }
 
 TEST(Launch, HandedPathsWinOverTheLastFolderWhichIsRestoredOtherwise)

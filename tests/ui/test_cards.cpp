@@ -47,12 +47,6 @@ void enter(QWidget *w, QPoint at)
     QApplication::sendEvent(w, &e);
 }
 
-void leave(QWidget *w)
-{
-    QEvent e(QEvent::Leave);
-    QApplication::sendEvent(w, &e);
-}
-
 // A card of 320 x (180 + 58), shown.
 struct ShownCard {
     QWidget host;
@@ -127,7 +121,8 @@ TEST(ClipCard, ScrubbingShowsTheFrameUnderThePointerUntilThePointerLeavesThePict
     EXPECT_EQ(card->timeText(), QStringLiteral("0:04"));
     // Leaving the card, or hiding it (it scrolled away), ends the scrub too.
     QTest::mouseMove(card, QPoint(160, 90));
-    leave(card);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(card, &leave);
     EXPECT_FALSE(PreviewPlayer::owner());
     QTest::mouseMove(card, QPoint(160, 90));
     card->hide();

