@@ -2,14 +2,11 @@
 
 #include "Palette.h"
 
-#include "preview/CoverLoader.h"
 #include "preview/FrameView.h"
 #include "preview/TilePlayer.h"
 
 #include <QFileInfo>
 #include <QPainter>
-#include <QPointer>
-#include <cmath>
 
 namespace vidorra {
 
@@ -23,7 +20,7 @@ ChaosTile::ChaosTile(QWidget *parent)
 
 ChaosTile::~ChaosTile()
 {
-    cancelPicture();
+    picture.cancel();
     stopTile();
 }
 
@@ -34,10 +31,9 @@ void ChaosTile::setClip(const Planned &clip)
         return;
     }
     stopTile();
-    cancelPicture();
+    picture.cancel();
+    picture.clear();
     item = clip;
-    picture.reset();
-    scaled = {};
     setToolTip(QFileInfo(clip.url).fileName());
     if (isVisible()) {
         loadPicture();
@@ -49,35 +45,16 @@ void ChaosTile::setClip(const Planned &clip)
 void ChaosTile::clearClip()
 {
     stopTile();
-    cancelPicture();
+    picture.cancel();
+    picture.clear();
     item.reset();
-    picture.reset();
-    scaled = {};
     update();
 }
 
 void ChaosTile::loadPicture()
 {
-    if (!item || picture || request)
-        return;
-    QPointer<ChaosTile> self(this);
-    const QString path = item->url;
-    request = CoverLoader::load(path, item->info.duration, {}, this, [self, path](const std::optional<QImage> &image) {
-        if (!self || !self->item || self->item->url != path)
-            return;
-        self->request.reset();
-        self->picture = image;
-        self->scaled = {};
-        self->update();
-    });
-}
-
-void ChaosTile::cancelPicture()
-{
-    if (request) {
-        request->cancel();
-        request.reset();
-    }
+    if (item)
+        picture.load(item->url, item->url, item->info.duration, {});
 }
 
 void ChaosTile::startTile()
@@ -113,34 +90,21 @@ void ChaosTile::showEvent(QShowEvent *event)
 void ChaosTile::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    cancelPicture();
+    picture.cancel();
     stopTile();
 }
 
 void ChaosTile::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    scaled = {};
+    picture.resized();
     view->setGeometry(rect());
 }
 
 void ChaosTile::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    const QRect r = rect();
-    if (!picture || picture->isNull()) {
-        p.fillRect(r, Glass::placeholder().on(this));
-        return;
-    }
-    const qreal dpr = devicePixelRatioF();
-    const QSize target(qMax(1, qRound(r.width() * dpr)), qMax(1, qRound(r.height() * dpr)));
-    if (scaled.size() != target) {
-        const QImage big = picture->scaled(target, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-        scaled = QPixmap::fromImage(big.copy((big.width() - target.width()) / 2,
-                                             (big.height() - target.height()) / 2, target.width(), target.height()));
-        scaled.setDevicePixelRatio(dpr);
-    }
-    p.drawPixmap(r.topLeft(), scaled);
+    picture.paint(p, rect(), 0, Glass::placeholder().on(this));
 }
 
 } // namespace vidorra

@@ -2,17 +2,17 @@
 // One clip of the intro mosaic: its still picture, covered by a silent looping tile
 // player while the tile is on screen and a player can be had (at most 16 play at once).
 
+#include "CardPicture.h"
+
 #include "library/Scan.h"
 
 #include <QImage>
-#include <QPixmap>
 #include <QWidget>
 #include <memory>
 #include <optional>
 
 namespace vidorra {
 
-class CoverRequest;
 class TilePlayer;
 class TilePlayerView;
 
@@ -27,7 +27,7 @@ public:
     void clearClip();
     const std::optional<Planned> &clip() const { return item; }
 
-    const std::optional<QImage> &cover() const { return picture; }
+    const std::optional<QImage> &cover() const { return picture.image(); }
     // The tile's player while it has one.
     TilePlayer *tile() const { return player.get(); }
 
@@ -39,14 +39,11 @@ protected:
 
 private:
     void loadPicture();
-    void cancelPicture();
     void startTile();
     void stopTile();
 
     std::optional<Planned> item;
-    std::optional<QImage> picture;
-    std::shared_ptr<CoverRequest> request;
-    QPixmap scaled;
+    CardPicture picture{this};
     std::unique_ptr<TilePlayer> player;
     TilePlayerView *view = nullptr;
 };
