@@ -90,7 +90,7 @@ int main(int argc, char **argv)
     }
 
     bool ok = true;
-    for (const QString mode : {QStringLiteral("light"), QStringLiteral("dark")}) {
+    for (const QString &mode : {QStringLiteral("light"), QStringLiteral("dark")}) {
         Preferences::setAppearance(mode);
         VidorraApp vidorra;
         bool launched = false;
