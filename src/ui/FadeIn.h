@@ -1,6 +1,6 @@
 #pragma once
-// Fades a page in when it takes the place of another: the intro and organised faces
-// cross-fade, and an opened or closed pile eases in.
+// Eases a page in when it takes the place of another (the intro and organised faces, an
+// opened or closed pile), and a translucent layer in over what lies beneath it.
 
 #include <QEasingCurve>
 
@@ -8,8 +8,14 @@ class QWidget;
 
 namespace vidorra {
 
-// Shows `page` from transparent to opaque over `ms`. The opacity effect is removed at
-// the end, so the page paints directly again. Does nothing for a hidden page.
+// Shows `page` from the window's background colour to itself over `ms`: a veil of that
+// colour over the page fades out and is then deleted. The page's own widgets keep
+// painting straight to the screen, so scrolling it meanwhile stays as fast as ever.
+// Does nothing for a hidden page.
 void fadeIn(QWidget *page, int ms, QEasingCurve::Type curve);
+
+// Shows the translucent `layer` from transparent to its own opacity over `ms`, through an
+// opacity effect removed at the end. Does nothing for a hidden layer.
+void fadeInLayer(QWidget *layer, int ms, QEasingCurve::Type curve);
 
 } // namespace vidorra

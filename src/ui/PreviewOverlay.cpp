@@ -65,7 +65,7 @@ void PreviewOverlay::open(const Planned &item, bool on, const QList<Planned> &li
     show();
     raise();
     if (appearing)
-        fadeIn(this, 180, QEasingCurve::OutCubic);
+        fadeInLayer(this, 180, QEasingCurve::OutCubic);
     setFocus(Qt::OtherFocusReason);
 }
 

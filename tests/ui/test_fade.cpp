@@ -1,4 +1,5 @@
-// A page that replaces another eases in and then paints directly again.
+// A page that replaces another eases in from the window's colour without slowing its own
+// painting; a translucent layer eases in and then paints directly again.
 
 #include "helpers/TestHelpers.h"
 
@@ -10,7 +11,17 @@
 
 using namespace vidorra;
 
-TEST(FadeIn, StartsTransparentEndsWithoutAnEffectAndLeavesHiddenPagesAlone)
+namespace {
+QList<QWidget *> veils(QWidget *page)
+{
+    QList<QWidget *> out;
+    for (QWidget *w : page->findChildren<QWidget *>(QStringLiteral("fadeVeil"), Qt::FindDirectChildrenOnly))
+        out << w;
+    return out;
+}
+} // namespace
+
+TEST(FadeIn, AVeilCoversThePageLetsClicksThroughAndGoes)
 {
     QStackedWidget stack;
     auto *first = new QLabel(QStringLiteral("first"));
@@ -18,16 +29,40 @@ TEST(FadeIn, StartsTransparentEndsWithoutAnEffectAndLeavesHiddenPagesAlone)
     stack.addWidget(first);
     stack.addWidget(second);
     fadeIn(second, 120, QEasingCurve::OutCubic);   // not on screen: nothing to ease
-    EXPECT_EQ(second->graphicsEffect(), nullptr);
+    EXPECT_TRUE(veils(second).isEmpty());
 
+    stack.resize(300, 200);
     stack.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&stack));
     stack.setCurrentWidget(second);
     fadeIn(second, 120, QEasingCurve::OutCubic);
-    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(second->graphicsEffect());
+    ASSERT_EQ(veils(second).size(), 1);
+    QWidget *veil = veils(second).first();
+    EXPECT_EQ(second->graphicsEffect(), nullptr);   // the page itself paints as ever
+    EXPECT_TRUE(veil->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_EQ(veil->geometry(), second->rect());
+    EXPECT_EQ(second->childAt(10, 10), nullptr);   // clicks reach the page
+    // The window's colour covers the page at first.
+    const QImage start = stack.grab().toImage();
+    EXPECT_EQ(start.pixelColor(5, 5).rgb(), stack.palette().color(QPalette::Window).rgb());
+
+    stack.resize(400, 260);   // the veil follows the page
+    EXPECT_TRUE(QTest::qWaitFor([&] { return veils(second).isEmpty() || veils(second).first()->size() == second->size(); }, 2000));
+    fadeIn(second, 120, QEasingCurve::OutCubic);   // a second fade replaces the first
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(veils(second).size(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return veils(second).isEmpty(); }, 5000));
+}
+
+TEST(FadeIn, ALayerStartsTransparentAndEndsWithoutAnEffect)
+{
+    QLabel layer(QStringLiteral("layer"));
+    layer.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&layer));
+    fadeInLayer(&layer, 120, QEasingCurve::OutCubic);
+    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(layer.graphicsEffect());
     ASSERT_NE(effect, nullptr);
     EXPECT_LT(effect->opacity(), 0.5);
-    // A second fade before the first ends restarts it; only its own effect is removed.
-    fadeIn(second, 120, QEasingCurve::OutCubic);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return second->graphicsEffect() == nullptr; }, 5000));
+    fadeInLayer(&layer, 120, QEasingCurve::OutCubic);   // restarts; only its own effect goes
+    EXPECT_TRUE(QTest::qWaitFor([&] { return layer.graphicsEffect() == nullptr; }, 5000));
 }
