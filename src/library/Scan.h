@@ -28,6 +28,14 @@ struct Planned {
     QString resolution;
 };
 
+} // namespace vidorra
+
+// Every member moves by memcpy (Qt's strings and plain values), so lists of records grow
+// and shift without running a constructor per record.
+Q_DECLARE_TYPEINFO(vidorra::Planned, Q_RELOCATABLE_TYPE);
+
+namespace vidorra {
+
 struct ScanResult {
     QString root;          // the opened folder, or the parent folder of the first item
     bool isFolder = false; // exactly one item was opened and it is a folder

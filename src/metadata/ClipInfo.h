@@ -30,6 +30,13 @@ struct ClipInfo {
     bool operator==(const ClipInfo &) const = default;
 };
 
+} // namespace vidorra
+
+// Qt's strings and plain values only: relocatable by memcpy.
+Q_DECLARE_TYPEINFO(vidorra::ClipInfo, Q_RELOCATABLE_TYPE);
+
+namespace vidorra {
+
 // Colour code -> profile display name (2 -> "D-Log", 22 -> "D-Log 2").
 const QMap<qint64, QString> &profileNames();
 // Lower-cased gamma text -> profile display name.
