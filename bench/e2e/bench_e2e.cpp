@@ -12,6 +12,7 @@
 // The run uses a temporary home, with the preference "skipIntro" set so the scan lands
 // on the piles face at once (otherwise it waits on the intro for the user's click).
 
+#include "PrivateHome.h"
 #include "ProcessStats.h"
 #include "SingleInstance.h"
 #include "VidorraApp.h"
@@ -28,7 +29,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
@@ -140,17 +140,9 @@ int main(int argc, char **argv)
     }
 
     // A home of its own: the user's settings, trash and running instance stay untouched.
-    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/vidorra-e2e-XXXXXX"));
+    const bench::PrivateHome home(QStringLiteral("e2e"));
     if (!home.isValid())
         return 1;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
-    qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toUtf8());
-    QDir().mkpath(home.path() + QStringLiteral("/runtime"));
-    QFile::setPermissions(home.path() + QStringLiteral("/runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                                          | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/runtime")).toUtf8());
 
     clock.restart(); // the application's start, as main() of `vidorra` begins
     QApplication app(argc, argv);

@@ -8,6 +8,7 @@
 #include "CardGrid.h"
 #include "ClipCard.h"
 #include "ClipFixture.h"
+#include "PrivateHome.h"
 #include "MainWindow.h"
 #include "WindowState.h"
 #include "model/Model.h"
@@ -21,7 +22,6 @@
 #include <QElapsedTimer>
 #include <QScrollBar>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
@@ -78,10 +78,7 @@ bool waitUntil(const std::function<bool()> &done, int ms = 120000)
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/vidorra-bench-ui-XXXXXX"));
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
+    const bench::PrivateHome home(QStringLiteral("bench-ui"));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
