@@ -17,6 +17,11 @@ std::atomic<bool> vectorLookup{true};
 
 constexpr float fixedOne = 255.0f * 16.0f;   // outputs in 12-bit fixed point
 
+// Entries outside 0..1 take part in the interpolation and only its result is clamped, as
+// trilinear interpolation means. Signed 16-bit lanes hold -2..4; the difference of two
+// (at most 6 x 4080) stays within the multiply's signed 16-bit input.
+constexpr double lowestEntry = -2.0, highestEntry = 4.0;
+
 // Shifts of each byte of an RGBA8888 pixel read as one native 32-bit word.
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
 constexpr int byteR = 0, byteG = 8, byteB = 16;
@@ -33,13 +38,14 @@ inline int lerp15(int a, int b, int w)
     return a + (((b - a) * w + 0x4000) >> 15);
 }
 
-inline quint64 lane(quint64 word, int k) { return (word >> (16 * k)) & 0xFFFF; }
+inline int lane(quint64 word, int k) { return qint16(quint16(word >> (16 * k))); }
 
 struct Kernel {
     const quint64 *table;
     size_t dg, db;
     const quint32 *offsetG, *offsetB;
-    const qint16 (*weight)[8];
+    const qint16 (*weightG)[8];
+    const qint16 (*weightB)[8];
 };
 
 void applyPortable(const Kernel &k, uchar *pixels, int width, int height, qsizetype bytesPerLine)
@@ -51,12 +57,12 @@ void applyPortable(const Kernel &k, uchar *pixels, int width, int height, qsizet
             std::memcpy(&px, row + 4 * x, 4);
             const uchar r = uchar(px >> byteR), g = uchar(px >> byteG), b = uchar(px >> byteB);
             const quint64 *c = k.table + k.offsetG[g] + k.offsetB[b] + r;
-            const int wg = k.weight[g][0], wb = k.weight[b][0];
+            const int wg = k.weightG[g][0], wb = k.weightB[b][0];
             quint32 out = px & alphaBits;
             const int shifts[3] = {byteR, byteG, byteB};
             for (int ch = 0; ch < 3; ++ch) {
-                const int c0 = lerp15(int(lane(c[0], ch)), int(lane(c[k.dg], ch)), wg);
-                const int c1 = lerp15(int(lane(c[k.db], ch)), int(lane(c[k.db + k.dg], ch)), wg);
+                const int c0 = lerp15(lane(c[0], ch), lane(c[k.dg], ch), wg);
+                const int c1 = lerp15(lane(c[k.db], ch), lane(c[k.db + k.dg], ch), wg);
                 const int v = lerp15(c0, c1, wb);
                 out |= quint32(std::clamp((v + 8) >> 4, 0, 255)) << shifts[ch];
             }
@@ -82,12 +88,13 @@ void applySSSE3(const Kernel &k, uchar *pixels, int width, int height, qsizetype
             const quint64 *c = k.table + k.offsetG[g] + k.offsetB[b] + r;
             const __m128i lo = _mm_set_epi64x(qint64(c[k.db]), qint64(c[0]));
             const __m128i hi = _mm_set_epi64x(qint64(c[k.db + k.dg]), qint64(c[k.dg]));
-            const __m128i wg = _mm_load_si128(reinterpret_cast<const __m128i *>(k.weight[g]));
-            const __m128i wb = _mm_load_si128(reinterpret_cast<const __m128i *>(k.weight[b]));
+            const __m128i wg = _mm_load_si128(reinterpret_cast<const __m128i *>(k.weightG[g]));
+            const __m128i wb = _mm_load_si128(reinterpret_cast<const __m128i *>(k.weightB[b]));
             const __m128i both = _mm_add_epi16(lo, _mm_mulhrs_epi16(_mm_sub_epi16(hi, lo), wg));
             const __m128i upper = _mm_unpackhi_epi64(both, both);
             __m128i v = _mm_add_epi16(both, _mm_mulhrs_epi16(_mm_sub_epi16(upper, both), wb));
-            v = _mm_srli_epi16(_mm_add_epi16(v, eight), 4);
+            // Arithmetic shift, so a negative result saturates to 0 when packed.
+            v = _mm_srai_epi16(_mm_add_epi16(v, eight), 4);
             v = _mm_packus_epi16(v, v);
             const quint32 rgb = quint32(_mm_cvtsi128_si32(v));   // r, g, b, 0 in memory order
             quint32 out;
@@ -128,33 +135,71 @@ LUTCube::LUTCube(const AutoGrade &grade, qint64 size)
             }
         }
     }
+    buildLookup(plainPositions(n));
+}
 
-    std::array<qint64, 256> cell{};
-    std::array<double, 256> frac{};
-    for (int v = 0; v < 256; ++v) {
-        const double p = double(v) * double(n - 1) / 255.0;
-        const qint64 c = std::min<qint64>(qint64(p), n - 2);
-        cell[size_t(v)] = c;
-        frac[size_t(v)] = p - double(c);
-        offsetG_[size_t(v)] = quint32(c * 256);
-        offsetB_[size_t(v)] = quint32(c * n * 256);
-        // 32767 stands for 1.0: the instruction's weights are signed 16-bit.
-        const auto w = qint16(std::min<long>(std::lround(frac[size_t(v)] * 32768.0), 32767));
-        std::fill(std::begin(weight_[size_t(v)].lane), std::end(weight_[size_t(v)].lane), w);
+LUTCube::LUTCube(qint64 size, std::span<const float> rgb, const AxisPositions &positions)
+    : id_(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()),
+      size_(std::clamp<qint64>(size, 2, 256))
+{
+    const qint64 count = size_ * size_ * size_;
+    data_.resize(count * 4 * qsizetype(sizeof(float)));
+    float *out = reinterpret_cast<float *>(data_.data());
+    for (qint64 i = 0; i < count; ++i) {
+        const bool given = size_t(3 * i + 2) < rgb.size();
+        for (int ch = 0; ch < 3; ++ch)
+            out[4 * i + ch] = given ? rgb[size_t(3 * i + ch)] : 0.0f;
+        out[4 * i + 3] = 1.0f;
+    }
+    buildLookup(positions);
+}
+
+AxisPositions LUTCube::plainPositions(qint64 size)
+{
+    AxisPositions positions{};
+    for (auto &axis : positions)
+        for (int v = 0; v < 256; ++v)
+            axis[size_t(v)] = double(v) * double(size - 1) / 255.0;
+    return positions;
+}
+
+// The integer tables the 8-bit lookup reads, from the float entries and the positions.
+void LUTCube::buildLookup(const AxisPositions &positions)
+{
+    const qint64 n = size_;
+    // Lower lattice index and the fraction towards the next, per channel and input value.
+    std::array<std::array<qint64, 256>, 3> cell{};
+    std::array<std::array<double, 256>, 3> frac{};
+    for (size_t ch = 0; ch < 3; ++ch) {
+        for (size_t v = 0; v < 256; ++v) {
+            const double p = std::clamp(positions[ch][v], 0.0, double(n - 1));
+            cell[ch][v] = std::min<qint64>(qint64(p), n - 2);
+            frac[ch][v] = p - double(cell[ch][v]);
+        }
+    }
+    // 32767 stands for 1.0: the instruction's weights are signed 16-bit.
+    auto weight = [](double f) { return qint16(std::min<long>(std::lround(f * 32768.0), 32767)); };
+    for (size_t v = 0; v < 256; ++v) {
+        offsetG_[v] = quint32(cell[1][v] * 256);
+        offsetB_[v] = quint32(cell[2][v] * n * 256);
+        std::fill(std::begin(weightG_[v].lane), std::end(weightG_[v].lane), weight(frac[1][v]));
+        std::fill(std::begin(weightB_[v].lane), std::end(weightB_[v].lane), weight(frac[2][v]));
     }
     // The red step, done once per 8-bit red value from the float table.
+    const float *entries = reinterpret_cast<const float *>(data_.constData());
     redTable_.resize(static_cast<size_t>(n * n * 256));
     for (qint64 gb = 0; gb < n * n; ++gb) {
-        const float *entries = out + 4 * gb * n;
+        const float *line = entries + 4 * gb * n;
         quint64 *row = redTable_.data() + gb * 256;
-        for (int r = 0; r < 256; ++r) {
-            const float *lo = entries + 4 * cell[size_t(r)];
+        for (size_t r = 0; r < 256; ++r) {
+            const float *lo = line + 4 * cell[0][r];
             const float *hi = lo + 4;
-            const double f = frac[size_t(r)];
+            const double f = frac[0][r];
             quint64 word = 0;
             for (int ch = 0; ch < 3; ++ch) {
-                const double v = lo[ch] + (hi[ch] - lo[ch]) * f;
-                word |= quint64(std::lround(std::clamp(v, 0.0, 1.0) * fixedOne)) << (16 * ch);
+                const double v = lo[ch] + (double(hi[ch]) - lo[ch]) * f;
+                const long fixed = std::lround(std::clamp(v, lowestEntry, highestEntry) * fixedOne);
+                word |= quint64(quint16(qint16(fixed))) << (16 * ch);
             }
             row[r] = word;
         }
@@ -166,7 +211,7 @@ void LUTCube::applyRGBA(uchar *pixels, int width, int height, qsizetype bytesPer
     if (!pixels || width <= 0 || height <= 0)
         return;
     const Kernel kernel{redTable_.data(), 256, size_t(size_) * 256, offsetG_.data(), offsetB_.data(),
-                        &weight_[0].lane};
+                        &weightG_[0].lane, &weightB_[0].lane};
 #ifdef VIDORRA_LUT_SSSE3
     static const bool ssse3 = __builtin_cpu_supports("ssse3");
     if (ssse3 && vectorLookup.load(std::memory_order_relaxed)) {

@@ -2,7 +2,25 @@
 
 #include <Labels.h>
 
+#include <mutex>
+
 namespace vidorra::LUTEngine {
+
+namespace {
+
+// The chosen tables; read on every lookup from any thread, written on a choice.
+struct Chosen {
+    std::mutex mutex;
+    CubePtr tables[3];
+};
+
+Chosen &chosen()
+{
+    static Chosen c;
+    return c;
+}
+
+} // namespace
 
 // Function-local statics are built once even under concurrent first use.
 CubePtr dLog()
@@ -23,16 +41,50 @@ CubePtr general()
     return cube;
 }
 
-CubePtr cube(const ClipInfo &info)
+CubePtr builtIn(Grade grade)
+{
+    switch (grade) {
+    case Grade::dLog: return dLog();
+    case Grade::dLog2: return dLog2();
+    case Grade::general: break;
+    }
+    return general();
+}
+
+CubePtr table(Grade grade)
+{
+    {
+        Chosen &c = chosen();
+        std::lock_guard lock(c.mutex);
+        if (CubePtr custom = c.tables[int(grade)])
+            return custom;
+    }
+    return builtIn(grade);
+}
+
+void setTable(Grade grade, CubePtr cube)
+{
+    Chosen &c = chosen();
+    std::lock_guard lock(c.mutex);
+    c.tables[int(grade)] = std::move(cube);
+}
+
+std::optional<Grade> gradeOf(const ClipInfo &info)
 {
     if (!takesColor(info))
-        return nullptr;
+        return std::nullopt;
     const QString label = profileLabel(info);
     if (label == QLatin1String("D-Log"))
-        return dLog();
+        return Grade::dLog;
     if (label == QLatin1String("D-Log 2"))
-        return dLog2();
-    return general();
+        return Grade::dLog2;
+    return Grade::general;
+}
+
+CubePtr cube(const ClipInfo &info)
+{
+    const std::optional<Grade> grade = gradeOf(info);
+    return grade ? table(*grade) : nullptr;
 }
 
 std::optional<QImage> apply(const LUTCube &cube, const QImage &image)
