@@ -108,5 +108,69 @@
         <source>Rename %d</source>
         <translation>Renombrar %d</translation>
     </message>
+    <message>
+        <source>Other log and HLG</source>
+        <translation>Otros log y HLG</translation>
+    </message>
+    <message>
+        <source>Vidorra built-in grade for %@</source>
+        <translation>Corrección integrada de Vidorra para %@</translation>
+    </message>
+    <message>
+        <source>Color table not loaded, the grade stays as it was:</source>
+        <translation>No se cargó la tabla de color; la corrección sigue como estaba:</translation>
+    </message>
+    <message>
+        <source>Exported %@</source>
+        <translation>Exportado %@</translation>
+    </message>
+    <message>
+        <source>The built-in grade was not exported:</source>
+        <translation>No se exportó la corrección integrada:</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Elegir…</translation>
+    </message>
+    <message>
+        <source>Use Built-in</source>
+        <translation>Usar la integrada</translation>
+    </message>
+    <message>
+        <source>Grade %@ with a .cube color table</source>
+        <translation>Corregir %@ con una tabla de color .cube</translation>
+    </message>
+    <message>
+        <source>Export Built-in…</source>
+        <translation>Exportar la integrada…</translation>
+    </message>
+    <message>
+        <source>Save a built-in grade as a .cube file for other tools</source>
+        <translation>Guardar una corrección integrada como archivo .cube para otras herramientas</translation>
+    </message>
+    <message>
+        <source>Built-in</source>
+        <translation>Integrada</translation>
+    </message>
+    <message>
+        <source>%@ (not loaded, built-in in use)</source>
+        <translation>%@ (no cargada, se usa la integrada)</translation>
+    </message>
+    <message>
+        <source>Choose a Color Table for %@</source>
+        <translation>Elegir una tabla de color para %@</translation>
+    </message>
+    <message>
+        <source>Color tables (*.cube *.CUBE)</source>
+        <translation>Tablas de color (*.cube *.CUBE)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Todos los archivos (*)</translation>
+    </message>
+    <message>
+        <source>Export the Built-in Grade for %@</source>
+        <translation>Exportar la corrección integrada de %@</translation>
+    </message>
 </context>
 </TS>

@@ -4,6 +4,7 @@
 #include "WindowFrames.h"
 #include "ui/AboutPanel.h"
 #include "ui/Appearance.h"
+#include "ui/ColorTables.h"
 #include "ui/MainWindow.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
@@ -49,6 +50,7 @@ void VidorraApp::willFinishLaunching()
 void VidorraApp::createWindow()
 {
     win = std::make_unique<MainWindow>(m.get());
+    win->colorTables()->restore();
     frames = new FrameKeeper(win.get());
     frames->restore();
     installMenus();
@@ -119,8 +121,11 @@ int runApplication(int argc, char **argv)
         }
     });
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &vidorra, [&vidorra](Qt::ApplicationState s) {
-        if (s == Qt::ApplicationActive)
-            vidorra.model()->refreshFromDisk();
+        if (s != Qt::ApplicationActive)
+            return;
+        vidorra.model()->refreshFromDisk();
+        if (MainWindow *w = vidorra.window())
+            w->colorTables()->refresh();
     });
     app.setQuitOnLastWindowClosed(true);
     vidorra.launch(paths);

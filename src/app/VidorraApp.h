@@ -1,7 +1,8 @@
 #pragma once
 // Start-up: the one model, the stored appearance applied before the window shows, the
-// single window with its menus, the last folder restored, the first-run size, and the
-// application's events (paths handed over, becoming active) passed to the model.
+// single window with its menus and its chosen colour tables, the last folder restored,
+// the first-run size, and the application's events (paths handed over, becoming active)
+// passed to the model and the colour tables.
 
 #include <QObject>
 #include <QStringList>

@@ -61,4 +61,23 @@ void setWindowSized(bool sized) { write(kWindowSized, sized); }
 bool windowSizeReset() { return flag(kWindowSizeReset); }
 void setWindowSizeReset(bool done) { write(kWindowSizeReset, done); }
 
+std::optional<QString> lutPath(const char *key)
+{
+    const QString path = store().value(QLatin1String(key)).toString();
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+void setLutPath(const char *key, const std::optional<QString> &path)
+{
+    if (path && !path->isEmpty()) {
+        write(key, *path);
+        return;
+    }
+    QSettings settings = store();
+    settings.remove(QLatin1String(key));
+    settings.sync();
+}
+
 } // namespace vidorra::Preferences

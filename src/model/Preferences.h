@@ -16,6 +16,10 @@ inline constexpr const char *kRenameTemplate = "renameTemplate";
 inline constexpr const char *kLastFolderPath = "lastFolderPath";
 inline constexpr const char *kWindowSized = "windowSized4";
 inline constexpr const char *kWindowSizeReset = "windowSizeReset2";
+// The .cube file chosen for the grade of D-Log, D-Log 2, and the other log and HLG profiles.
+inline constexpr const char *kLutPathDLog = "lutPath.dLog";
+inline constexpr const char *kLutPathDLog2 = "lutPath.dLog2";
+inline constexpr const char *kLutPathGeneral = "lutPath.general";
 
 // "system", "en" or "es"; "system" when absent.
 QString appLanguage();
@@ -44,5 +48,10 @@ void setWindowSized(bool sized);
 // The one-time reset of saved window geometry is done; false when absent.
 bool windowSizeReset();
 void setWindowSizeReset(bool done);
+
+// The colour table file chosen under `key` (one of the kLutPath keys); none when absent or
+// empty, which means the built-in grade. Setting none removes the key.
+std::optional<QString> lutPath(const char *key);
+void setLutPath(const char *key, const std::optional<QString> &path);
 
 } // namespace vidorra::Preferences

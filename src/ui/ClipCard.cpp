@@ -175,6 +175,12 @@ CubePtr ClipCard::cube() const
     return LUTEngine::cube(item->info);
 }
 
+void ClipCard::gradingChanged()
+{
+    if (lutOn())
+        lutChanged();
+}
+
 void ClipCard::lutChanged()
 {
     updateIcons();

@@ -48,6 +48,8 @@ public:
     bool lutOn() const { return override.value_or(globalLUT); }
     // The table in effect for this card; null when grading is off or the clip takes none.
     CubePtr cube() const;
+    // The tables in force changed: a graded card shows (and scrubs) the new one.
+    void gradingChanged();
 
     bool isHovered() const { return hovered; }
     std::optional<double> scrubPosition() const { return scrub; }

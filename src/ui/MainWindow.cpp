@@ -4,6 +4,8 @@
 #include "Appearance.h"
 #include "CardGrid.h"
 #include "CardReveal.h"
+#include "ClipCard.h"
+#include "ColorTables.h"
 #include "FadeIn.h"
 #include "DropTarget.h"
 #include "EmptyState.h"
@@ -12,6 +14,7 @@
 #include "IntroMosaic.h"
 #include "MessageBar.h"
 #include "PileHeader.h"
+#include "PileCard.h"
 #include "PileList.h"
 #include "PlayerSurface.h"
 #include "PreviewOverlay.h"
@@ -107,7 +110,9 @@ void MainWindow::buildFaces()
     message = new MessageBar(m, central);
     overlay = new PreviewOverlay(central);
     overlay->bind(m, [this] { return openItems(*m).value_or(QList<Planned>{}); });
-    settings = new SettingsPanel(m, this);
+    tables = new ColorTables(m, this);
+    connect(tables, &ColorTables::changed, this, &MainWindow::refreshGrading);
+    settings = new SettingsPanel(m, this, tables);
     settings->setAnchor(title->settingsTool());
 
     keys = new Shortcuts(this, ShortcutHandlers{
@@ -239,6 +244,16 @@ void MainWindow::refreshContent()
     grid->setItems({});
     piles->setGroups(m->lib().groups, m->lutEnabled());
     showPage(content, piles, 180, QEasingCurve::OutCubic);
+}
+
+void MainWindow::refreshGrading()
+{
+    for (ClipCard *card : grid->boundCards())
+        card->gradingChanged();
+    for (PileCard *card : piles->cards())
+        card->gradingChanged();
+    if (m->preview())
+        overlay->setColorOn(m->lutEnabled());
 }
 
 void MainWindow::refreshSelection()

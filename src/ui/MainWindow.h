@@ -17,6 +17,7 @@ namespace vidorra {
 
 class ActionRow;
 class CardGrid;
+class ColorTables;
 class DropHighlight;
 class EmptyState;
 class IntroMosaic;
@@ -79,6 +80,9 @@ public:
     Shortcuts *shortcuts() const { return keys; }
     PreviewOverlay *previewOverlay() const { return overlay; }
     RenameSheet *renameSheet() const { return sheet; }
+    SettingsPanel *settingsPanel() const { return settings; }
+    // The colour table in force for each profile (read at launch with restore()).
+    ColorTables *colorTables() const { return tables; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -93,6 +97,8 @@ private:
     void refreshHeader();
     void refreshContent();
     void refreshSelection();
+    // Graded pictures are asked for again with the tables now in force.
+    void refreshGrading();
 
     Model *m;
     std::optional<QUuid> anchor;
@@ -117,6 +123,7 @@ private:
     Shortcuts *keys = nullptr;
     PreviewOverlay *overlay = nullptr;
     SettingsPanel *settings = nullptr;
+    ColorTables *tables = nullptr;
     RenameSheet *sheet = nullptr;
 };
 

@@ -86,14 +86,22 @@ QRectF PileCard::pictureRect() const
     return {padding, stackRoom + padding, w, w * 9.0 / 16.0};
 }
 
+void PileCard::gradingChanged()
+{
+    if (isVisible())
+        loadPicture();
+}
+
 void PileCard::loadPicture()
 {
     if (clips.isEmpty())
         return;
     const Planned &first = clips.first();
+    const CubePtr cube = colorOn ? LUTEngine::cube(first.info) : CubePtr();
+    // The table's id, so another table in force asks for the picture again.
     const QString key = first.url + QLatin1Char('|') + QString::number(clips.size()) + QLatin1Char('|')
-        + (colorOn ? QStringLiteral("true") : QStringLiteral("false"));
-    picture.load(key, first.url, first.info.duration, colorOn ? LUTEngine::cube(first.info) : CubePtr());
+        + (cube ? cube->id() : QStringLiteral("plain"));
+    picture.load(key, first.url, first.info.duration, cube);
 }
 
 void PileCard::showEvent(QShowEvent *event)

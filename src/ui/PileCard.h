@@ -39,6 +39,8 @@ public:
     double lift() const { return raised; }
 
     QMenu *makeContextMenu(QWidget *parent = nullptr);
+    // The tables in force changed: a graded picture is asked for again.
+    void gradingChanged();
 
     QSize sizeHint() const override;
     bool hasHeightForWidth() const override { return true; }

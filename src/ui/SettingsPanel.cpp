@@ -3,8 +3,10 @@
 #include "AboutPanel.h"
 #include "Appearance.h"
 #include "Fonts.h"
+#include "SettingsPanelColor.h"
 #include "SettingsPanelControls.h"
 #include "model/Model.h"
+#include "ColorTables.h"
 #include "model/Preferences.h"
 #include "text/Language.h"
 
@@ -60,7 +62,7 @@ QUrl SettingsPanel::updatesUrl()
     return Language::isSpanish() ? root.resolved(QUrl(QStringLiteral("es/"))) : root;
 }
 
-SettingsPanel::SettingsPanel(Model *m, QWidget *window)
+SettingsPanel::SettingsPanel(Model *m, QWidget *window, ColorTables *tables)
     : QFrame(window, Qt::Popup | Qt::FramelessWindowHint), model(m)
 {
     setObjectName(QStringLiteral("settingsPanel"));
@@ -84,6 +86,20 @@ SettingsPanel::SettingsPanel(Model *m, QWidget *window)
     skipIntro = new SwitchToggle(QString(), this);
     skipIntro->setObjectName(QStringLiteral("skipIntroToggle"));
     layout->addWidget(skipIntro);
+
+    if (tables) {
+        color = new ColorSection(tables, this);
+        layout->addWidget(color);
+        // A file dialog takes the keyboard: the popover steps aside and comes back after.
+        connect(color, &ColorSection::dialogOpening, this, &QWidget::hide);
+        connect(color, &ColorSection::dialogClosed, this, [this] {
+            if (model)
+                model->setShowSettings(true);
+            else
+                popup();
+        });
+        connect(tables, &ColorTables::changed, this, &QWidget::adjustSize);
+    }
 
     auto *divider = new QFrame(this);
     divider->setObjectName(QStringLiteral("settingsDivider"));
@@ -237,6 +253,8 @@ void SettingsPanel::retranslate()
     for (QWidget *w : {static_cast<QWidget *>(updates), static_cast<QWidget *>(support),
                        static_cast<QWidget *>(skipIntro)})
         w->updateGeometry();
+    if (color)
+        color->retranslate();
     adjustSize();
 }
 
@@ -249,6 +267,8 @@ void SettingsPanel::syncFromStore()
                                                                                       : QStringLiteral("system"));
     const QSignalBlocker quiet(skipIntro);
     skipIntro->setChecked(Preferences::skipIntro());
+    if (color)
+        color->refresh();
 }
 
 void SettingsPanel::restyle()
@@ -266,6 +286,8 @@ void SettingsPanel::restyle()
         pal.setColor(QPalette::Window, line);
         divider->setPalette(pal);
     }
+    if (color)
+        color->restyle();
 }
 
 } // namespace vidorra

@@ -1,7 +1,8 @@
 #pragma once
-// The settings popover: interface language, appearance, the intro switch, the version
-// with an update link, and links to the About panel and to support. Every choice takes
-// effect at once and is stored at once; the panel keeps no state of its own.
+// The settings popover: interface language, appearance, the intro switch, the colour
+// table of each profile, the version with an update link, and links to the About panel
+// and to support. Every choice takes effect at once and is stored at once; the panel
+// keeps no state of its own.
 
 #include <QFrame>
 #include <QPointer>
@@ -11,6 +12,8 @@ class QLabel;
 
 namespace vidorra {
 
+class ColorSection;
+class ColorTables;
 class InfoButton;
 class LinkButton;
 class Model;
@@ -27,8 +30,9 @@ public:
     static QUrl updatesUrl();
 
     // The panel follows the model's `showSettings`: it pops up when that turns true and
-    // sets it back to false when it closes (outside click, Escape, or hide()).
-    explicit SettingsPanel(Model *model, QWidget *window);
+    // sets it back to false when it closes (outside click, Escape, or hide()). With
+    // `tables`, the panel has the "Color" section.
+    explicit SettingsPanel(Model *model, QWidget *window, ColorTables *tables = nullptr);
 
     // The Settings tool the popover hangs under; without one it opens at the window's
     // top right corner.
@@ -42,6 +46,7 @@ public:
     LinkButton *updatesButton() const { return updates; }
     InfoButton *aboutButton() const { return about; }
     LinkButton *supportButton() const { return support; }
+    ColorSection *colorSection() const { return color; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -62,6 +67,7 @@ private:
     SegmentedChoice *language = nullptr;
     SegmentedChoice *appearance = nullptr;
     SwitchToggle *skipIntro = nullptr;
+    ColorSection *color = nullptr;
     LinkButton *updates = nullptr;
     InfoButton *about = nullptr;
     LinkButton *support = nullptr;

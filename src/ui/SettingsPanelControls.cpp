@@ -287,6 +287,63 @@ void LinkButton::leaveEvent(QEvent *event)
     QAbstractButton::leaveEvent(event);
 }
 
+// ---- ElidedLabel ----
+
+ElidedLabel::ElidedLabel(QWidget *parent) : QWidget(parent)
+{
+    setFont(Fonts::sans(12));
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+}
+
+void ElidedLabel::setText(const QString &text, const QString &hint)
+{
+    full = text;
+    tip = hint;
+    updateTip();
+    updateGeometry();
+    update();
+}
+
+QString ElidedLabel::shownText() const
+{
+    return fontMetrics().elidedText(full, Qt::ElideMiddle, width());
+}
+
+void ElidedLabel::setMuted(bool m)
+{
+    muted = m;
+    update();
+}
+
+QSize ElidedLabel::sizeHint() const
+{
+    return QSize(fontMetrics().horizontalAdvance(full), fontMetrics().height() + 2);
+}
+
+QSize ElidedLabel::minimumSizeHint() const
+{
+    return QSize(fontMetrics().horizontalAdvance(QChar(0x2026)) * 3, fontMetrics().height() + 2);
+}
+
+void ElidedLabel::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setFont(font());
+    p.setPen(muted ? secondaryTextColor(palette()) : palette().color(QPalette::WindowText));
+    p.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, shownText());
+}
+
+void ElidedLabel::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    updateTip();
+}
+
+void ElidedLabel::updateTip()
+{
+    setToolTip(!tip.isEmpty() ? tip : shownText() == full ? QString() : full);
+}
+
 // ---- InfoButton ----
 
 InfoButton::InfoButton(int size, QWidget *parent) : QAbstractButton(parent), symbolSize(size)

@@ -88,6 +88,33 @@ private:
     bool muted = false;
 };
 
+// One line of text shortened with "…" to the width it is given; its tool tip is the
+// given tip, else the full text when shortened.
+class ElidedLabel : public QWidget {
+    Q_OBJECT
+public:
+    explicit ElidedLabel(QWidget *parent = nullptr);
+    void setText(const QString &text, const QString &tip = {});
+    QString text() const { return full; }
+    // The text as painted at the present width.
+    QString shownText() const;
+    void setMuted(bool muted); // secondary colour instead of the text colour
+    bool isMuted() const { return muted; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void updateTip();
+
+    QString full;
+    QString tip;
+    bool muted = false;
+};
+
 // The round "i" symbol as a borderless button.
 class InfoButton : public QAbstractButton {
     Q_OBJECT
