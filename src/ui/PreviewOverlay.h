@@ -44,6 +44,7 @@ public:
     const std::optional<Planned> &item() const { return current; }
     // A table is in effect for the clip shown.
     bool graded() const { return cube != nullptr; }
+    const CubePtr &gradeTable() const { return cube; }
     PlayerSurface *surface() const { return surface_; }
     QMediaPlayer *player() const { return player_; }
     // The rectangle the picture takes, inside the overlay.
