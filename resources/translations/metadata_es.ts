@@ -36,5 +36,13 @@
         <source>No such file or folder: %@</source>
         <translation>No existe el archivo o la carpeta: %@</translation>
     </message>
+    <message>
+        <source>Usage: vidorra-probe --lut FILE.cube IN.png OUT.png</source>
+        <translation>Uso: vidorra-probe --lut ARCHIVO.cube ENTRADA.png SALIDA.png</translation>
+    </message>
+    <message>
+        <source>%@ is not an 8-bit RGB or RGBA picture</source>
+        <translation>%@ no es una imagen RGB o RGBA de 8 bits</translation>
+    </message>
 </context>
 </TS>
