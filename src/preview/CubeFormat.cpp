@@ -82,11 +82,42 @@ struct Number {
     std::optional<CubeError::Kind> problem;
 };
 
+// Plain decimals of at most 7 significant digits and 10 decimals ("0.123456", "-1.5"),
+// which is what most tables hold: the digits as an integer below 2^24 and a power of ten
+// up to 10^10 are both exact floats, so one division rounds correctly. Anything else is
+// left to std::from_chars.
+std::optional<float> plainDecimal(const char *p, const char *last)
+{
+    static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    const bool negative = p < last && *p == '-';
+    p += negative ? 1 : 0;
+    quint32 digits = 0;
+    int count = 0, decimals = -1;
+    for (; p < last; ++p) {
+        if (*p == '.' && decimals < 0) {
+            decimals = 0;
+            continue;
+        }
+        if (*p < '0' || *p > '9' || ++count > 8)
+            return std::nullopt;
+        digits = digits * 10 + quint32(*p - '0');
+        decimals += decimals >= 0 ? 1 : 0;
+    }
+    if (count == 0 || digits >= (1u << 24) || decimals > 10)
+        return std::nullopt;
+    const float magnitude = float(digits) / powers[std::max(decimals, 0)];
+    return negative ? -magnitude : magnitude;
+}
+
 Number readNumber(const char *p, const char *end)
 {
     Number n;
     const char *last = tokenEnd(p, end);
     n.next = last;
+    if (std::optional<float> quick = plainDecimal(p, last)) {
+        n.value = *quick;
+        return n;
+    }
     const char *digits = p < last && *p == '+' && p + 1 < last && p[1] != '-' ? p + 1 : p;
     auto [stop, ec] = std::from_chars(digits, last, n.value);
     if (stop != last || ec == std::errc::invalid_argument) {
@@ -176,19 +207,29 @@ CubeParse Parser::run(std::string_view text)
     const char *end = p + text.size();
     if (text.starts_with("\xEF\xBB\xBF"))
         p += 3;
+    // The next line feed and carriage return, found once each and reused, so a file of
+    // lone "\r" endings costs no more than one of "\n" endings.
+    auto next = [end](const char *from, char c) {
+        const void *at = std::memchr(from, c, size_t(end - from));
+        return at ? static_cast<const char *>(at) : end;
+    };
+    const char *newline = next(p, '\n'), *ret = next(p, '\r');
     while (p < end) {
         ++at;
-        const char *b = p;
-        const char *e = b;
-        while (e < end && *e != '\n' && *e != '\r') {
-            if (isBinary(static_cast<unsigned char>(*e)))
-                return errorAt(CubeError::Kind::binary, at);
-            ++e;
-        }
+        if (newline < p)
+            newline = next(p, '\n');
+        if (ret < p)
+            ret = next(p, '\r');
         // "\n", "\r\n" and a lone "\r" each end a line.
-        p = e < end && *e == '\r' && e + 1 < end && e[1] == '\n' ? e + 2 : e + (e < end ? 1 : 0);
-        if (std::optional<CubeError> error = line(b, e))
+        const char *b = p;
+        const char *e = std::min(newline, ret);
+        p = e == end ? end : *e == '\r' && e + 1 < end && e[1] == '\n' ? e + 2 : e + 1;
+        if (std::optional<CubeError> error = line(b, e)) {
+            // Whatever else is wrong with it, a line holding control characters is not text.
+            if (std::any_of(b, e, [](char c) { return isBinary(static_cast<unsigned char>(c)); }))
+                return errorAt(CubeError::Kind::binary, at);
             return *error;
+        }
     }
     if (std::optional<CubeError> error = finish())
         return *error;
@@ -244,6 +285,8 @@ std::optional<CubeError> Parser::title(const char *rest, const char *e)
     if (titled)
         return errorAt(CubeError::Kind::repeated, at, QStringLiteral("TITLE"));
     titled = true;
+    if (std::any_of(rest, e, [](char c) { return isBinary(static_cast<unsigned char>(c)); }))
+        return errorAt(CubeError::Kind::binary, at);
     const char *b = skipBlanks(rest, e);
     const char *last = e;
     if (b < e && *b == '"') {

@@ -198,7 +198,9 @@ void LUTCube::buildLookup(const AxisPositions &positions)
             quint64 word = 0;
             for (int ch = 0; ch < 3; ++ch) {
                 const double v = lo[ch] + (double(hi[ch]) - lo[ch]) * f;
-                const long fixed = std::lround(std::clamp(v, lowestEntry, highestEntry) * fixedOne);
+                // Rounded half up, by truncating a value made positive (lround is a call).
+                const double scaled = std::clamp(v, lowestEntry, highestEntry) * fixedOne - lowestEntry * fixedOne;
+                const int fixed = int(scaled + 0.5) + int(lowestEntry * fixedOne);
                 word |= quint64(quint16(qint16(fixed))) << (16 * ch);
             }
             row[r] = word;
