@@ -414,6 +414,8 @@ std::optional<CubeError> Parser::finish()
         error.kind = CubeError::Kind::noSize;
         return error;
     }
+    // The sizes alone say how many entries there must be, even when none came.
+    expectedEntries = qint64(table.curveSize) + qint64(table.size) * table.size * table.size;
     if (entryCount < expectedEntries) {
         CubeError error = errorAt(CubeError::Kind::tooFewEntries, at);
         error.found = entryCount;

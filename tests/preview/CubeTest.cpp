@@ -240,6 +240,7 @@ TEST(CubeFormat, MalformedTextIsRefusedWithTheLineAndNothingElse)
         {"Hello, world\n", K::notANumber, 1, "Hello,"},
         {"0 0 0\nLUT_3D_SIZE 2\n", K::entriesBeforeSize, 1, ""},
         {"LUT_3D_SIZE 2\n" + id.substr(0, id.size() - 6), K::tooFewEntries, 8, ""},
+        {"LUT_3D_SIZE 2\nLUT_3D_INPUT_RANGE 0 1\n", K::tooFewEntries, 2, ""},   // a header and no entries
         {"LUT_3D_SIZE 2\n" + id + "0 0 0\n", K::tooManyEntries, 10, ""},
         {"LUT_3D_SIZE 2\n0 0\n", K::wrongCount, 2, ""},
         {"LUT_3D_SIZE 2\n0 0 0 0\n", K::wrongCount, 2, ""},

@@ -1,6 +1,6 @@
 // Starts the application on a generated sample card and saves pictures of it: the intro
-// mosaic, the piles, an open pile with a card hovered and selected, and the same in the
-// dark appearance.
+// mosaic, the piles, an open pile with a card hovered and selected, the settings with a
+// colour table chosen for D-Log, and the same in the dark appearance.
 //
 //   vidorra_screenshots <output folder>
 
@@ -15,14 +15,17 @@
 #include "ui/OrganizeButton.h"
 #include "ui/PileList.h"
 #include "ui/ChaosTile.h"
+#include "ui/ColorTables.h"
 #include "model/Model.h"
 #include "CoverLoader.h"
+#include "CubeFormat.h"
 #include "model/Preferences.h"
 #include "text/Language.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,6 +44,24 @@ bool waitUntil(const std::function<bool()> &done, int ms = 60000)
         QTest::qWait(10);
     }
     return true;
+}
+
+// A look as users bring one: shadows towards teal, highlights towards orange.
+bool writeLook(const QString &path)
+{
+    constexpr int n = 17;
+    std::vector<float> rgb;
+    for (int b = 0; b < n; ++b)
+        for (int g = 0; g < n; ++g)
+            for (int r = 0; r < n; ++r) {
+                const float c[3] = {r / float(n - 1), g / float(n - 1), b / float(n - 1)};
+                const float y = 0.2126f * c[0] + 0.7152f * c[1] + 0.0722f * c[2];
+                const float push = (y - 0.5f) * 0.12f;
+                rgb.insert(rgb.end(), {c[0] + push, c[1] + push * 0.3f, c[2] - push});
+            }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly)
+        && file.write(cubeText(LUTCube(n, rgb, LUTCube::plainPositions(n)), QStringLiteral("Teal & Orange"))) > 0;
 }
 
 // Lets animations settle and pictures arrive.
@@ -142,6 +163,17 @@ int main(int argc, char **argv)
         model->setPreview(std::nullopt);
         settle(300);
 
+        // A table chosen for D-Log in the light round; the dark round reads it back at launch.
+        ColorTables *tables = window->colorTables();
+        if (mode == QLatin1String("light")) {
+            const QString look = home.path() + QStringLiteral("/Teal & Orange.cube");
+            if (!writeLook(look)) {
+                std::fprintf(stderr, "cannot write the colour table\n");
+                return 1;
+            }
+            tables->choose(LUTEngine::Grade::dLog, look);
+        }
+        waitUntil([&] { return !tables->reading(); });
         model->setShowSettings(true);
         settle(500);
         ok &= saveScreen(out, QStringLiteral("settings-") + mode);
