@@ -286,8 +286,7 @@ void SettingsPanel::restyle()
         pal.setColor(QPalette::Window, line);
         divider->setPalette(pal);
     }
-    if (color)
-        color->restyle();
+
 }
 
 } // namespace vidorra

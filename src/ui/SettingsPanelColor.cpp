@@ -6,6 +6,7 @@
 #include "text/Language.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -91,6 +92,16 @@ ColorSection::ColorSection(ColorTables *t, QWidget *parent) : QWidget(parent), t
     if (tables)
         connect(tables, &ColorTables::changed, this, &ColorSection::refresh);
     retranslate();
+    restyle();
+}
+
+void ColorSection::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    else if (event->type() == QEvent::PaletteChange)
+        restyle();
+    QWidget::changeEvent(event);
 }
 
 void ColorSection::retranslate()

@@ -54,6 +54,9 @@ Q_SIGNALS:
     void dialogOpening();
     void dialogClosed();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     struct Row {
         QLabel *name = nullptr;
