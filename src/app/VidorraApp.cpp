@@ -93,6 +93,13 @@ void VidorraApp::openPaths(const QStringList &paths)
     m->load(absolute);
 }
 
+void VidorraApp::becameActive()
+{
+    m->refreshFromDisk();
+    if (win)
+        win->colorTables()->refresh();
+}
+
 int runApplication(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -121,11 +128,8 @@ int runApplication(int argc, char **argv)
         }
     });
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &vidorra, [&vidorra](Qt::ApplicationState s) {
-        if (s != Qt::ApplicationActive)
-            return;
-        vidorra.model()->refreshFromDisk();
-        if (MainWindow *w = vidorra.window())
-            w->colorTables()->refresh();
+        if (s == Qt::ApplicationActive)
+            vidorra.becameActive();
     });
     app.setQuitOnLastWindowClosed(true);
     vidorra.launch(paths);

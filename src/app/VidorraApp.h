@@ -30,6 +30,9 @@ public:
 
     // Files and folders handed to the running application (command line or a later launch).
     void openPaths(const QStringList &paths);
+    // The application became active: the loaded folders and the chosen colour tables are
+    // checked against the disk.
+    void becameActive();
 
     Model *model() const { return m.get(); }
     MainWindow *window() const { return win.get(); }

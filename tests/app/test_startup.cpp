@@ -1,5 +1,5 @@
 // Start-up: the hand-over to a running instance, the first-run size, the one-time reset
-// of stored frames, the launch order and quitting.
+// of stored frames, the launch order, the chosen colour tables, and quitting.
 
 #include "../ui/helpers/TestHelpers.h"
 
@@ -9,7 +9,9 @@
 #include "WindowFrames.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
+#include "preview/LUTEngine.h"
 #include "ui/Appearance.h"
+#include "ui/ColorTables.h"
 #include "ui/MainWindow.h"
 
 #include <QFile>
@@ -147,6 +149,33 @@ TEST(Launch, HandedPathsWinOverTheLastFolderWhichIsRestoredOtherwise)
         EXPECT_EQ(app.model()->result()->items.size(), paths.isEmpty() ? 2 : 3);
         app.window()->close();
     }
+}
+
+TEST(Launch, ChosenColorTablesAreReadAtLaunchAndAgainWhenTheApplicationBecomesActive)
+{
+    resetSettings();
+    const QString path = freshFolder() + QStringLiteral("/look.cube");
+    auto write = [&](const QByteArray &entries) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("LUT_3D_SIZE 2\n" + entries);
+    };
+    write("0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
+    Preferences::setLutPath(Preferences::kLutPathDLog2, path);
+    VidorraApp app;
+    app.launch({});
+    ColorTables *tables = app.window()->colorTables();
+    ASSERT_TRUE(waitUntil([&] { return !tables->reading(); }));
+    const CubePtr first = LUTEngine::table(LUTEngine::Grade::dLog2);
+    EXPECT_NE(first, LUTEngine::dLog2());
+
+    write("1 1 1\n0 1 1\n1 0 1\n0 0 1\n1 1 0\n0 1 0\n1 0 0\n0 0 0\n# inverted\n");
+    app.becameActive();
+    ASSERT_TRUE(waitUntil([&] { return !tables->reading(); }));
+    EXPECT_NE(LUTEngine::table(LUTEngine::Grade::dLog2), first);
+    EXPECT_NE(LUTEngine::table(LUTEngine::Grade::dLog2), LUTEngine::dLog2());
+    app.window()->close();
+    LUTEngine::setTable(LUTEngine::Grade::dLog2, nullptr);
 }
 
 int main(int argc, char **argv)
