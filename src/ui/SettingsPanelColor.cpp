@@ -26,6 +26,13 @@ QLabel *smallLabel(QWidget *parent, const QString &objectName)
     return label;
 }
 
+// The window the popover hangs from: dialogs belong to it, not to the popover that hides.
+QWidget *dialogParent(QWidget *w)
+{
+    QWidget *popover = w->window();
+    return popover->parentWidget() ? popover->parentWidget()->window() : popover;
+}
+
 QString suffix(LUTEngine::Grade grade)
 {
     switch (grade) {
@@ -174,7 +181,7 @@ void ColorSection::exportFor(Grade grade)
 QString ColorSection::askOpen(Grade grade)
 {
     const ColorTables::State s = tables ? tables->state(grade) : ColorTables::State{};
-    QFileDialog dialog(window(), L("Choose a Color Table for %@", {ColorTables::profileName(grade)}));
+    QFileDialog dialog(dialogParent(this), L("Choose a Color Table for %@", {ColorTables::profileName(grade)}));
     dialog.setObjectName(QStringLiteral("colorTableChooser"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({L("Color tables (*.cube *.CUBE)"), L("All files (*)")});
@@ -186,7 +193,7 @@ QString ColorSection::askOpen(Grade grade)
 
 QString ColorSection::askSave(Grade grade)
 {
-    QFileDialog dialog(window(), L("Export the Built-in Grade for %@", {ColorTables::profileName(grade)}));
+    QFileDialog dialog(dialogParent(this), L("Export the Built-in Grade for %@", {ColorTables::profileName(grade)}));
     dialog.setObjectName(QStringLiteral("colorTableExporter"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(L("Color tables (*.cube *.CUBE)"));

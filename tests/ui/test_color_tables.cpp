@@ -239,6 +239,10 @@ TEST_F(ColorTablesTest, ExportWritesTheBuiltInGradeThatReadsBackBitForBit)
     const QString path = folder + QStringLiteral("/dlog2.cube");
     QString answer = path;
     section->setSaveChooser([&](Grade) { return answer; });
+    panel.popup();
+    QTest::mouseClick(section->exportButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return section->exportMenu()->isVisible(); }));
+    section->exportMenu()->hide();
     QList<QAction *> actions = section->exportMenu()->actions();
     ASSERT_EQ(actions.size(), 3);
     EXPECT_EQ(actions[1]->text(), QStringLiteral("D-Log 2"));
