@@ -8,7 +8,6 @@
 #include "Lut3dPeer.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -45,26 +44,6 @@ bool writeFile(const QString &path, const QByteArray &text)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
-
-// A creative look with random entries that reach past 0..1, as the text of a .cube file.
-QByteArray roughTable(int n)
-{
-    QByteArray text = "TITLE \"rough\"\nLUT_3D_SIZE " + QByteArray::number(n) + "\n";
-    QRandomGenerator random{quint32(n)};
-    for (int i = 0; i < n * n * n * 3; ++i)
-        text += QByteArray::number(random.generateDouble() * 1.4 - 0.2, 'f', 6) + (i % 3 == 2 ? "\n" : " ");
-    return text;
-}
-
-int largestDifference(const QImage &a, const QImage &b)
-{
-    int worst = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width() * 4; ++x)
-            if (x % 4 != 3)
-                worst = std::max(worst, std::abs(int(a.constScanLine(y)[x]) - int(b.constScanLine(y)[x])));
-    return worst;
 }
 
 bool compareGrading(const char *name, const QString &path, const QImage &frame, int rounds)
@@ -105,7 +84,7 @@ bool compareGrading(const char *name, const QString &path, const QImage &frame, 
     std::printf("  ours (integer trilinear):       %8.2f %8.2f\n", ow, oc);
     std::printf("  ratio ours/theirs:              %8.3f %8.3f   (target <= 0.25)\n", ow / tw, oc / tc);
     // The two must agree, or the comparison means nothing.
-    std::printf("  largest difference per channel: %d of 255\n\n", largestDifference(mine, expected));
+    std::printf("  largest difference per channel: %d of 255\n\n", peer::largestDifference(mine, expected));
     return true;
 }
 
@@ -121,7 +100,7 @@ int main()
     const QString builtIn = dir.filePath(QStringLiteral("dlog.cube"));
     const QString file65 = dir.filePath(QStringLiteral("rough65.cube"));
     if (!writeFile(builtIn, cubeText(*LUTEngine::dLog(), QStringLiteral("D-Log")))
-        || !writeFile(file65, roughTable(65))) {
+        || !writeFile(file65, peer::roughTable(65))) {
         std::fprintf(stderr, "cannot write the tables\n");
         return 1;
     }
@@ -131,7 +110,7 @@ int main()
 
     // Reading the largest table we take: ours against lut3d's own reader (its set-up).
     const QString file129 = dir.filePath(QStringLiteral("rough129.cube"));
-    if (!writeFile(file129, roughTable(129)))
+    if (!writeFile(file129, peer::roughTable(129)))
         return 1;
     std::vector<double> oursRead, theirsRead, oursReadCpu, theirsReadCpu;
     for (int i = 0; i < 3; ++i) {

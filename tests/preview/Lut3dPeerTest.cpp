@@ -5,7 +5,6 @@
 #include "Lut3dPeer.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -15,26 +14,10 @@ namespace {
 
 constexpr int W = 1920, H = 1080;
 
-// The built-in D-Log grade sampled at `n`, or a rough creative look of random entries
-// reaching past 0..1, as the text of a .cube file.
+// The built-in D-Log grade sampled at `n`, or a rough creative look, as .cube text.
 QByteArray table(int n, bool rough)
 {
-    if (!rough)
-        return cubeText(LUTCube(AutoGrade::dLog, n), QStringLiteral("D-Log"));
-    QByteArray text = "LUT_3D_SIZE " + QByteArray::number(n) + "\n";
-    QRandomGenerator random{quint32(n)};
-    for (int i = 0; i < n * n * n * 3; ++i)
-        text += QByteArray::number(random.generateDouble() * 1.4 - 0.2, 'f', 6) + (i % 3 == 2 ? "\n" : " ");
-    return text;
-}
-
-int largestDifference(const QImage &a, const QImage &b)
-{
-    int worst = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width() * 4; ++x)
-            worst = std::max(worst, std::abs(int(a.constScanLine(y)[x]) - int(b.constScanLine(y)[x])));
-    return worst;
+    return rough ? peer::roughTable(n) : cubeText(LUTCube(AutoGrade::dLog, n), QStringLiteral("D-Log"));
 }
 
 } // namespace
@@ -56,7 +39,7 @@ TEST(Lut3dPeer, SameTableSameFrameWithinOneLevelForSizes17To65)
             ASSERT_TRUE(theirs.ok()) << theirs.error().toStdString();
             const QImage expected = theirs.apply(frame);
             ASSERT_FALSE(expected.isNull());
-            EXPECT_LE(largestDifference(*ours.cube->apply(frame), expected), 1) << "size " << n << " rough " << rough;
+            EXPECT_LE(peer::largestDifference(*ours.cube->apply(frame), expected), 1) << "size " << n << " rough " << rough;
         }
     }
 }

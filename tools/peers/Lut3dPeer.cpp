@@ -49,6 +49,25 @@ QImage gradingFrame(int width, int height)
     return frame;
 }
 
+QByteArray roughTable(int n)
+{
+    QByteArray text = "TITLE \"rough\"\nLUT_3D_SIZE " + QByteArray::number(n) + "\n";
+    QRandomGenerator random{quint32(n)};
+    for (int i = 0; i < n * n * n * 3; ++i)
+        text += QByteArray::number(random.generateDouble() * 1.4 - 0.2, 'f', 6) + (i % 3 == 2 ? "\n" : " ");
+    return text;
+}
+
+int largestDifference(const QImage &a, const QImage &b)
+{
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width() * 4; ++x)
+            if (x % 4 != 3)
+                worst = std::max(worst, std::abs(int(a.constScanLine(y)[x]) - int(b.constScanLine(y)[x])));
+    return worst;
+}
+
 struct Lut3d::Graph {
     AVFilterGraph *graph = nullptr;
     AVFilterContext *in = nullptr, *lut = nullptr, *sink = nullptr;

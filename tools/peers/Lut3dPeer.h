@@ -11,6 +11,10 @@ namespace vidorra::peer {
 // An RGBA frame to grade: the sample card's flat log landscape over the top two thirds,
 // colours at random below, so a comparison covers footage and every corner of the cube.
 QImage gradingFrame(int width, int height);
+// A rough creative look of size n, random entries reaching past 0..1, as .cube text.
+QByteArray roughTable(int n);
+// The largest difference of two RGBA frames of one size in red, green or blue (0..255).
+int largestDifference(const QImage &a, const QImage &b);
 
 class Lut3d {
 public:
