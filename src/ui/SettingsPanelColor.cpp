@@ -162,19 +162,22 @@ void ColorSection::refresh()
 
 void ColorSection::chooseFor(Grade grade)
 {
-    Q_EMIT dialogOpening();
-    const QString path = openChooser ? openChooser(grade) : askOpen(grade);
-    if (!path.isEmpty() && tables)
-        tables->choose(grade, path);
-    Q_EMIT dialogClosed();
+    withFile(grade, false, [this, grade](const QString &path) { tables->choose(grade, path); });
 }
 
 void ColorSection::exportFor(Grade grade)
 {
+    withFile(grade, true, [this, grade](const QString &path) { tables->exportBuiltIn(grade, path); });
+}
+
+// The popover steps aside while the user picks a file, then the answer is used.
+void ColorSection::withFile(Grade grade, bool save, const std::function<void(const QString &)> &use)
+{
     Q_EMIT dialogOpening();
-    const QString path = saveChooser ? saveChooser(grade) : askSave(grade);
+    const Chooser &chooser = save ? saveChooser : openChooser;
+    const QString path = chooser ? chooser(grade) : save ? askSave(grade) : askOpen(grade);
     if (!path.isEmpty() && tables)
-        tables->exportBuiltIn(grade, path);
+        use(path);
     Q_EMIT dialogClosed();
 }
 

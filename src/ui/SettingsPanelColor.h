@@ -67,6 +67,7 @@ private:
 
     void chooseFor(Grade grade);
     void exportFor(Grade grade);
+    void withFile(Grade grade, bool save, const std::function<void(const QString &)> &use);
     QString askOpen(Grade grade);
     QString askSave(Grade grade);
 
