@@ -84,34 +84,43 @@ void ColorTables::refresh()
 {
     for (Grade grade : LUTEngine::grades) {
         const Slot &slot = slots[slotOf(grade)];
-        // A stat is cheap; only a file that changed since the last look is read again.
-        if (slot.path && stampOf(*slot.path) != slot.seen)
+        if (slot.path)
             read(grade, *slot.path, Why::refresh);
     }
 }
 
 void ColorTables::read(Grade grade, const QString &path, Why why)
 {
-    const quint64 ticket = ++slots[slotOf(grade)].asked;
+    Slot &slot = slots[slotOf(grade)];
+    // A choice supersedes every read before it; a refresh supersedes nothing, so the
+    // application becoming active just after a choice cannot undo it.
+    const quint64 ticket = why == Why::refresh ? slot.asked : ++slot.asked;
+    const std::optional<FileStamp> seen = slot.seen;
     ++pending;
     // The destructor waits for a running read, so `this` outlives the task; the queued
     // call is dropped by Qt if the tables are gone before it is delivered.
-    readers.start([this, grade, path, ticket, why] {
-        const CubeFile file = sharedCubeFile(path);
+    readers.start([this, grade, path, ticket, why, seen] {
+        // A refresh reads only a file that changed since the last look; even the look
+        // stays off the main thread, where a stalled network mount would hold it up.
+        std::optional<CubeFile> file;
+        if (why != Why::refresh || stampOf(path) != seen)
+            file = sharedCubeFile(path);
         QMetaObject::invokeMethod(
             this, [this, grade, path, ticket, why, file] { apply(grade, path, ticket, why, file); },
             Qt::QueuedConnection);
     });
 }
 
-void ColorTables::apply(Grade grade, const QString &path, quint64 ticket, Why why, const CubeFile &file)
+void ColorTables::apply(Grade grade, const QString &path, quint64 ticket, Why why,
+                        const std::optional<CubeFile> &read)
 {
     Slot &slot = slots[slotOf(grade)];
-    // A newer choice or read for the same profile has been asked for: this one is stale.
-    if (ticket != slot.asked) {
+    // Unchanged, a newer choice was asked for since, or a refresh of a file no longer chosen.
+    if (!read || ticket != slot.asked || (why == Why::refresh && slot.path != path)) {
         finishRead();
         return;
     }
+    const CubeFile &file = *read;
     if (file.cube) {
         const bool moved = slot.path != path;
         slot.path = path;

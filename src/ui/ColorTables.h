@@ -75,7 +75,7 @@ private:
     };
 
     void read(Grade grade, const QString &path, Why why);
-    void apply(Grade grade, const QString &path, quint64 ticket, Why why, const CubeFile &file);
+    void apply(Grade grade, const QString &path, quint64 ticket, Why why, const std::optional<CubeFile> &read);
     void install(Grade grade, CubePtr cube);
     void finishRead();
 

@@ -203,8 +203,9 @@ TEST_F(ColorTablesTest, AFileChangedOnDiskIsReadAgainAndABrokenChangeKeepsTheTab
     const CubePtr first = LUTEngine::table(Grade::general);
 
     QSignalSpy changed(&tables, &ColorTables::changed);
-    tables.refresh();   // unchanged: nothing is read
-    EXPECT_FALSE(tables.reading());
+    ASSERT_TRUE(settle(tables, [&] { tables.refresh(); }));   // unchanged: the same table
+    EXPECT_EQ(LUTEngine::table(Grade::general), first);
+    EXPECT_EQ(changed.size(), 0);
 
     writeFile(path, tableText(QStringLiteral("Second"), inverted));   // another size: a new stamp at once
     ASSERT_TRUE(settle(tables, [&] { tables.refresh(); }));
@@ -228,6 +229,17 @@ TEST_F(ColorTablesTest, AFileChangedOnDiskIsReadAgainAndABrokenChangeKeepsTheTab
     EXPECT_TRUE(model.message().endsWith(QStringLiteral("look.cube: No such file or directory")));
     EXPECT_EQ(LUTEngine::table(Grade::general), second);
     EXPECT_EQ(changed.size(), 1);
+
+    // Becoming active right after a choice (as when a file dialog of another process
+    // closes) reads the old file again, but the choice wins.
+    const QString other = writeFile(folder + QStringLiteral("/other.cube"), tableText(QStringLiteral("Other"), swapped));
+    writeFile(path, tableText(QStringLiteral("Back again"), inverted));
+    ASSERT_TRUE(settle(tables, [&] {
+        tables.choose(Grade::general, other);
+        tables.refresh();
+    }));
+    EXPECT_EQ(tables.state(Grade::general).name, QStringLiteral("Other"));
+    EXPECT_EQ(Preferences::lutPath(Preferences::kLutPathGeneral), other);
 }
 
 TEST_F(ColorTablesTest, ExportWritesTheBuiltInGradeThatReadsBackBitForBit)
