@@ -55,9 +55,9 @@ private:
     qint64 size_;
     QByteArray data_;
     // Integer form of the table for the 8-bit lookup: each entry four signed 16-bit
-    // lanes (red, green, blue, 0) in 12-bit fixed point, 4080 = 1.0, held to -2..4. The red step of the
-    // interpolation is done ahead for every 8-bit red value: entry (r8, g, b) at
-    // r8 + 256 * (g + N * b), which leaves two steps and four loads per pixel.
+    // lanes (red, green, blue, 0) in 12-bit fixed point, 4080 = 1.0, held to -2..4. The
+    // red step of the interpolation is done ahead for every 8-bit red value: entry
+    // (r8, g, b) at r8 + 256 * (g + N * b), which leaves two steps and four loads per pixel.
     std::vector<quint64> redTable_;
     // Per 8-bit input value: the offset of its lower lattice cell in redTable_ along
     // green and blue, and the interpolation weight in 1/32768ths, repeated for SIMD.

@@ -2,11 +2,11 @@
 
 #include "AboutPanel.h"
 #include "Appearance.h"
+#include "ColorTables.h"
 #include "Fonts.h"
 #include "SettingsPanelColor.h"
 #include "SettingsPanelControls.h"
 #include "model/Model.h"
-#include "ColorTables.h"
 #include "model/Preferences.h"
 #include "text/Language.h"
 
