@@ -83,5 +83,9 @@
         <source>%@ has no LUT_3D_SIZE or LUT_1D_SIZE: not a color table</source>
         <translation>%@ no tiene LUT_3D_SIZE ni LUT_1D_SIZE: no es una tabla de color</translation>
     </message>
+    <message>
+        <source>%@, line %d: %@ gives another input range than the one before</source>
+        <translation>%@, línea %d: %@ indica un intervalo de entrada distinto del anterior</translation>
+    </message>
 </context>
 </TS>

@@ -213,6 +213,8 @@ QString cubeMessage(const CubeError &e, const QString &path)
         return L("%@, line %d: %@ %@ is outside 2 to %d", {name, line, e.detail, e.value, int(e.expected)});
     case K::emptyRange:
         return L("%@, line %d: %@ gives an empty input range", {name, line, e.detail});
+    case K::conflictingRange:
+        return L("%@, line %d: %@ gives another input range than the one before", {name, line, e.detail});
     case K::repeated:
         return L("%@, line %d: %@ repeats a setting given before", {name, line, e.detail});
     case K::keywordAfterEntries:

@@ -389,18 +389,21 @@ std::optional<CubeError> Parser::entry(const char *b, const char *e)
 
 std::optional<CubeError> Parser::settle(const GivenRange &own, bool takesDomain, RGB &min, RGB &max)
 {
+    auto lowest = [](const GivenRange &r) { return r.min.value_or(RGB{0, 0, 0}); };
+    auto highest = [](const GivenRange &r) { return r.max.value_or(RGB{1, 1, 1}); };
     const GivenRange *from = own.given() ? &own : nullptr;
     if (takesDomain && domain.given()) {
-        if (from) {
+        // Some tools write both spellings; they must agree.
+        if (from && (lowest(domain) != lowest(own) || highest(domain) != highest(own))) {
             const GivenRange &later = domain.line > own.line ? domain : own;
-            return errorAt(CubeError::Kind::repeated, later.line, later.keyword);
+            return errorAt(CubeError::Kind::conflictingRange, later.line, later.keyword);
         }
         from = &domain;
     }
     if (!from)
         return std::nullopt;
-    min = from->min.value_or(RGB{0, 0, 0});
-    max = from->max.value_or(RGB{1, 1, 1});
+    min = lowest(*from);
+    max = highest(*from);
     for (size_t ch = 0; ch < 3; ++ch)
         if (!(max[ch] > min[ch]))
             return errorAt(CubeError::Kind::emptyRange, from->line, from->keyword);

@@ -50,6 +50,7 @@ struct CubeError {
         keywordValues,       // line, detail: keyword, expected: numbers it takes
         sizeOutOfRange,      // line, detail: keyword, value: the size, expected: its maximum
         emptyRange,          // line, detail: keyword
+        conflictingRange,    // line, detail: keyword (DOMAIN_* and LUT_*_INPUT_RANGE disagree)
         repeated,            // line, detail: keyword
         keywordAfterEntries, // line, detail: keyword
         entriesBeforeSize,   // line

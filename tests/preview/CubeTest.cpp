@@ -133,6 +133,9 @@ TEST(CubeFormat, ReadsCommentsTitlesLineEndingsNumberFormsAndOtherToolsKeywords)
     EXPECT_EQ(t.lattice, (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 0, 1, 1, 0, 1, 0, 1, 1,
                                              0.25f, -0.5f, 1.5f}));
     EXPECT_EQ(parsed("TITLE Plain words # no quotes\nLUT_3D_SIZE 2\n" + identity2()).title, QStringLiteral("Plain words"));
+    // Both spellings of one input range, as some tools write them.
+    EXPECT_EQ(parsed("LUT_3D_SIZE 2\nLUT_3D_INPUT_RANGE 0.0 1.0\nDOMAIN_MIN 0 0 0\nDOMAIN_MAX 1 1 1\n" + identity2()).max,
+              (RGB{1, 1, 1}));
 }
 
 TEST(CubeFormat, InputsOutsideTheDomainClampToIt)
@@ -272,7 +275,8 @@ TEST(CubeFormat, MalformedTextIsRefusedWithTheLineAndNothingElse)
         {"LUT_3D_SIZE 2\nLUT_3D_SIZE 2\n", K::repeated, 2, "LUT_3D_SIZE"},
         {"TITLE \"a\"\nTITLE \"b\"\n", K::repeated, 2, "TITLE"},
         {"DOMAIN_MIN 0 0 0\nDOMAIN_MIN 0 0 0\n", K::repeated, 2, "DOMAIN_MIN"},
-        {"LUT_3D_SIZE 2\nDOMAIN_MAX 1 1 1\nLUT_3D_INPUT_RANGE 0 1\n" + id, K::repeated, 3, "LUT_3D_INPUT_RANGE"},
+        {"LUT_3D_SIZE 2\nDOMAIN_MAX 2 2 2\nLUT_3D_INPUT_RANGE 0 1\n" + id, K::conflictingRange, 3, "LUT_3D_INPUT_RANGE"},
+        {"LUT_3D_INPUT_RANGE 0 1\nLUT_3D_SIZE 2\nDOMAIN_MIN 0 0 0.5\n" + id, K::conflictingRange, 3, "DOMAIN_MIN"},
         {"LUT_3D_SIZE 2\n" + id + "LUT_3D_SIZE 2\n", K::keywordAfterEntries, 10, "LUT_3D_SIZE"},
         {"LUT_3D_SIZE 2\n" + id + "END\n", K::keywordAfterEntries, 10, "END"},
         {"LUT_3D_SIZE 2\n0 0 0\nTITLE \"late\"\n", K::keywordAfterEntries, 3, "TITLE"},
