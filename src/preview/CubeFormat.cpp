@@ -298,7 +298,11 @@ std::optional<CubeError> Parser::title(const char *rest, const char *e)
     }
     while (last > b && isBlank(last[-1]))
         --last;
-    table.title = QString::fromUtf8(b, qsizetype(std::min<qint64>(last - b, 4 * kTitleMaxChars))).left(kTitleMaxChars);
+    QString title = QString::fromUtf8(b, qsizetype(std::min<qint64>(last - b, 4 * kTitleMaxChars))).left(kTitleMaxChars);
+    // Shortened, it may end in blanks again; a title never does.
+    while (!title.isEmpty() && title.back().isSpace())
+        title.chop(1);
+    table.title = title;
     return std::nullopt;
 }
 

@@ -133,6 +133,9 @@ TEST(CubeFormat, ReadsCommentsTitlesLineEndingsNumberFormsAndOtherToolsKeywords)
     EXPECT_EQ(t.lattice, (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 0, 1, 1, 0, 1, 0, 1, 1,
                                              0.25f, -0.5f, 1.5f}));
     EXPECT_EQ(parsed("TITLE Plain words # no quotes\nLUT_3D_SIZE 2\n" + identity2()).title, QStringLiteral("Plain words"));
+    // A long title is shortened to 200 characters, never ending in blanks.
+    EXPECT_EQ(parsed("TITLE \"" + std::string(198, 'a') + "   and more\"\nLUT_3D_SIZE 2\n" + identity2()).title,
+              QString(198, u'a'));
     // Both spellings of one input range, as some tools write them.
     EXPECT_EQ(parsed("LUT_3D_SIZE 2\nLUT_3D_INPUT_RANGE 0.0 1.0\nDOMAIN_MIN 0 0 0\nDOMAIN_MAX 1 1 1\n" + identity2()).max,
               (RGB{1, 1, 1}));
