@@ -1,204 +1,27 @@
-// H.264 through libavcodec (libx264 preferred, ultrafast, no B-frames, a keyframe every
-// second), turned from Annex B into MP4 samples: length-prefixed NAL units, with the
-// parameter sets moved into an avcC box. HEVC Main 10 the same way through libx265, with
-// its parameter sets in an hvcC box, as the camera records log footage. Without an H.264
-// encoder, or when asked, FFmpeg's native MPEG-4 Part 2 with its headers in an esds box.
+// The pictures of fixture clips (the numbered pattern, or the landscape of sample cards)
+// drawn frame by frame into a StreamEncoder, and kept per description so that repeated
+// fixtures cost nothing.
 #include "VideoEncoder.h"
-#include "BoxWriter.h"
 #include "FramePattern.h"
 #include "Scene.h"
+#include "StreamEncoder.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/opt.h>
-#include <libavutil/pixdesc.h>
+#include <libavutil/frame.h>
 }
 
 #include <QString>
 #include <cmath>
-#include <vector>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <tuple>
+#include <vector>
 
 namespace vidorra::fixture {
 
 namespace {
-
-using namespace box;
-
-// NAL units of an Annex B stream, without their start codes.
-QList<QByteArray> splitAnnexB(const uint8_t *data, int size)
-{
-    QList<QByteArray> units;
-    int i = 0, start = -1;
-    while (i + 3 <= size) {
-        const bool three = data[i] == 0 && data[i + 1] == 0 && data[i + 2] == 1;
-        if (three) {
-            if (start >= 0) {
-                int end = i;
-                while (end > start && data[end - 1] == 0)  // trailing zero of a 4-byte code
-                    --end;
-                units.append(QByteArray(reinterpret_cast<const char *>(data + start), end - start));
-            }
-            i += 3;
-            start = i;
-        } else {
-            ++i;
-        }
-    }
-    if (start >= 0 && start < size)
-        units.append(QByteArray(reinterpret_cast<const char *>(data + start), size - start));
-    return units;
-}
-
-QByteArray avcC(const QByteArray &sps, const QByteArray &pps)
-{
-    QByteArray p;
-    p.append(char(1));
-    p.append(sps.mid(1, 3));       // profile, compatibility, level
-    p.append(char(0xFF));          // 4-byte NAL lengths
-    p.append(char(0xE1));          // one SPS
-    be16(p, quint16(sps.size()));
-    p.append(sps);
-    p.append(char(1));             // one PPS
-    be16(p, quint16(pps.size()));
-    p.append(pps);
-    return make("avcC", p);
-}
-
-// HEVC NAL unit types the writer cares about.
-constexpr int kHevcVps = 32, kHevcSps = 33, kHevcPps = 34, kHevcAud = 35;
-int hevcType(const QByteArray &unit) { return unit.isEmpty() ? -1 : (uchar(unit[0]) >> 1) & 0x3F; }
-// Random access points (IDR, CRA, BLA): the pictures a decoder can start from.
-bool hevcRandomAccess(int type) { return type >= 16 && type <= 21; }
-
-// Reads the bits of a NAL unit's payload with the emulation prevention bytes removed.
-class BitReader {
-public:
-    explicit BitReader(const QByteArray &unit)
-    {
-        int zeros = 0;
-        for (const char b : unit) {
-            if (zeros >= 2 && b == 3) {
-                zeros = 0;
-                continue;
-            }
-            rbsp.append(b);
-            zeros = b == 0 ? zeros + 1 : 0;
-        }
-    }
-    const QByteArray &bytes() const { return rbsp; }
-    bool ok() const { return pos <= qsizetype(rbsp.size()) * 8; }
-    quint32 bits(int n)
-    {
-        quint32 v = 0;
-        for (int i = 0; i < n; ++i, ++pos) {
-            const qsizetype at = pos / 8;
-            const int bit = at < rbsp.size() ? (uchar(rbsp[at]) >> (7 - pos % 8)) & 1 : 0;
-            v = (v << 1) | quint32(bit);
-        }
-        return v;
-    }
-    quint32 ue()
-    {
-        int zeros = 0;
-        while (bits(1) == 0 && zeros < 31 && ok())   // longer codes do not occur in the fields read
-            ++zeros;
-        return zeros ? ((1u << zeros) - 1 + bits(zeros)) : 0;
-    }
-    void skip(qsizetype n) { pos += n; }
-private:
-    QByteArray rbsp;
-    qsizetype pos = 0;
-};
-
-// What hvcC repeats from the sequence parameter set.
-struct HevcSequence {
-    QByteArray generalProfile;  // profile space, tier, profile, compatibility, constraints, level: 12 bytes
-    int profile = 0;
-    int subLayers = 1;
-    bool temporalIdNested = false;
-    int chromaFormat = 0;
-    int lumaBits = 0, chromaBits = 0;
-};
-
-std::optional<HevcSequence> readHevcSps(const QByteArray &sps)
-{
-    BitReader r(sps);
-    HevcSequence s;
-    if (r.bytes().size() < 15)
-        return std::nullopt;
-    r.skip(16);                                 // NAL unit header
-    r.skip(4);                                  // video parameter set id
-    const int maxSubLayersMinus1 = int(r.bits(3));
-    s.subLayers = maxSubLayersMinus1 + 1;
-    s.temporalIdNested = r.bits(1);
-    s.generalProfile = r.bytes().mid(3, 12);
-    s.profile = uchar(s.generalProfile[0]) & 0x1F;
-    r.skip(12 * 8);
-    bool profilePresent[8] = {}, levelPresent[8] = {};
-    for (int i = 0; i < maxSubLayersMinus1; ++i) {
-        profilePresent[i] = r.bits(1);
-        levelPresent[i] = r.bits(1);
-    }
-    if (maxSubLayersMinus1 > 0)
-        r.skip(2 * (8 - maxSubLayersMinus1));
-    for (int i = 0; i < maxSubLayersMinus1; ++i)
-        r.skip((profilePresent[i] ? 88 : 0) + (levelPresent[i] ? 8 : 0));
-    r.ue();                                     // sequence parameter set id
-    s.chromaFormat = int(r.ue());
-    if (s.chromaFormat == 3)
-        r.skip(1);                              // separate colour planes
-    r.ue();                                     // width
-    r.ue();                                     // height
-    if (r.bits(1))                              // conformance window
-        for (int i = 0; i < 4; ++i)
-            r.ue();
-    s.lumaBits = int(r.ue()) + 8;
-    s.chromaBits = int(r.ue()) + 8;
-    if (!r.ok() || s.chromaFormat > 3 || s.lumaBits > 16 || s.chromaBits > 16)
-        return std::nullopt;
-    return s;
-}
-
-// The HEVC decoder configuration record: the stream's profile, format and depth, and all
-// of its parameter sets (none are repeated in the samples).
-QByteArray hvcC(const HevcSequence &s, const QByteArray &vps, const QByteArray &sps, const QByteArray &pps)
-{
-    QByteArray p;
-    p.append(char(1));                                     // configuration version
-    p.append(s.generalProfile);
-    be16(p, 0xF000);                                       // no minimum spatial segmentation
-    p.append(char(0xFC));                                  // parallelism unknown
-    p.append(char(0xFC | s.chromaFormat));
-    p.append(char(0xF8 | (s.lumaBits - 8)));
-    p.append(char(0xF8 | (s.chromaBits - 8)));
-    be16(p, 0);                                            // average frame rate unknown
-    p.append(char((s.subLayers << 3) | (s.temporalIdNested ? 4 : 0) | 3));  // 4-byte NAL lengths
-    p.append(char(3));
-    for (const QByteArray &unit : {vps, sps, pps}) {
-        p.append(char(0x80 | hevcType(unit)));             // complete: this array holds them all
-        be16(p, 1);
-        be16(p, quint16(unit.size()));
-        p.append(unit);
-    }
-    return make("hvcC", p);
-}
-
-struct Codec {
-    AVCodecContext *ctx = nullptr;
-    AVFrame *frame = nullptr;
-    AVPacket *packet = nullptr;
-    ~Codec()
-    {
-        av_packet_free(&packet);
-        av_frame_free(&frame);
-        avcodec_free_context(&ctx);
-    }
-};
 
 // Grey pictures only: luma from the pattern in video range, neutral chroma.
 void fillFrame(AVFrame *f, int index)
@@ -251,221 +74,41 @@ void widen(const AVFrame *from, AVFrame *to)
     }
 }
 
-// MPEG-4 Part 2 decoder configuration: an ES descriptor holding the encoder's headers.
-QByteArray esds(const QByteArray &config)
-{
-    auto descriptor = [](quint8 tag, const QByteArray &body) {
-        QByteArray d;
-        d.append(char(tag));
-        // Length in four 7-bit groups, the form every reader accepts.
-        const quint32 n = quint32(body.size());
-        d.append(char(0x80 | ((n >> 21) & 0x7F))).append(char(0x80 | ((n >> 14) & 0x7F)));
-        d.append(char(0x80 | ((n >> 7) & 0x7F))).append(char(n & 0x7F));
-        return d + body;
-    };
-    QByteArray decoderConfig;
-    decoderConfig.append(char(0x20));       // MPEG-4 Visual
-    decoderConfig.append(char(0x11));       // visual stream
-    decoderConfig.append(3, '\0');          // buffer size
-    be32(decoderConfig, 0);                 // max bit rate
-    be32(decoderConfig, 0);                 // average bit rate
-    decoderConfig.append(descriptor(0x05, config));
-    QByteArray es;
-    be16(es, 1);                            // ES id
-    es.append(char(0));
-    es.append(descriptor(0x04, decoderConfig));
-    es.append(descriptor(0x06, QByteArray(1, char(0x02))));
-    return full("esds", 0, 0, descriptor(0x03, es));
-}
-
-QByteArray visualEntry(const char (&type)[5], int width, int height, const QByteArray &config)
-{
-    QByteArray p;
-    zeros(p, 6);
-    be16(p, 1);
-    zeros(p, 16);
-    be16(p, quint16(width));
-    be16(p, quint16(height));
-    be32(p, 0x00480000);
-    be32(p, 0x00480000);
-    be32(p, 0);
-    be16(p, 1);
-    QByteArray name("\x08Vidorra ", 8);  // Pascal string, padded below
-    name.append(QByteArray(32 - name.size(), '\0'));
-    p.append(name);
-    be16(p, 0x0018);
-    be16(p, 0xFFFF);
-    p.append(config);
-    return make(type, p);
-}
-
 using Result = std::pair<std::shared_ptr<const EncodedVideo>, QString>;
 
 Result encode(int width, int height, double fps, int frames, VideoCodec kind, int scene, bool flat)
 {
-    auto fail = [](const QString &why) { return Result{nullptr, why}; };
+    StreamEncoder encoder({.codec = kind, .width = width, .height = height, .fps = fps});
+    auto fail = [&] { return Result{nullptr, encoder.error()}; };
     const bool hevc = kind == VideoCodec::Hevc10;
-    bool mpeg4 = kind == VideoCodec::Mpeg4;
-    const AVCodec *codec = nullptr;
-    if (hevc) {
-        // Only libx265 makes 10-bit HEVC; another encoder would make a different clip.
-        codec = avcodec_find_encoder_by_name("libx265");
-        if (!codec)
-            return fail(QStringLiteral("this FFmpeg has no libx265 encoder for HEVC Main 10"));
-    } else if (!mpeg4) {
-        codec = avcodec_find_encoder_by_name("libx264");
-        if (!codec)
-            codec = avcodec_find_encoder(AV_CODEC_ID_H264);
-    }
-    // FFmpeg's own MPEG-4 Part 2 encoder is always there.
-    if (!codec) {
-        mpeg4 = true;
-        codec = avcodec_find_encoder(AV_CODEC_ID_MPEG4);
-    }
-    if (!codec)
-        return fail(QStringLiteral("this FFmpeg has no video encoder"));
-    Codec c;
-    c.ctx = avcodec_alloc_context3(codec);
-    c.frame = av_frame_alloc();
-    c.packet = av_packet_alloc();
-    if (!c.ctx || !c.frame || !c.packet)
-        return fail(QStringLiteral("out of memory"));
-    const AVPixelFormat format = hevc ? AV_PIX_FMT_YUV420P10LE : AV_PIX_FMT_YUV420P;
-    // 4:2:0 needs even sizes.
-    width = qMax(2, (width + 1) & ~1);
-    height = qMax(2, (height + 1) & ~1);
-    c.ctx->width = width;
-    c.ctx->height = height;
-    c.ctx->pix_fmt = format;
-    // MPEG-4 Part 2 allows 16-bit time bases only.
-    c.ctx->time_base = av_d2q(1.0 / fps, mpeg4 ? 65535 : 1000000);
-    c.ctx->framerate = av_d2q(fps, 1000000);
-    c.ctx->gop_size = qMax(1, int(std::lround(fps)));
-    c.ctx->keyint_min = c.ctx->gop_size;
-    c.ctx->max_b_frames = 0;
-    c.ctx->thread_count = 2;
-    c.ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (mpeg4)
-        c.ctx->qmax = 8;  // keeps the bit columns clean
-    av_opt_set(c.ctx->priv_data, "preset", "ultrafast", 0);
-    av_opt_set(c.ctx->priv_data, "tune", "zerolatency", 0);
-    if (hevc) {
-        av_opt_set(c.ctx->priv_data, "profile", "main10", 0);
-        // Closed groups starting with IDR pictures, one a second; no banner per clip.
-        const QByteArray params = QStringLiteral("keyint=%1:min-keyint=%1:scenecut=0:open-gop=0:bframes=0:"
-                                                 "info=0:log-level=error")
-                                      .arg(c.ctx->gop_size).toLatin1();
-        av_opt_set(c.ctx->priv_data, "x265-params", params.constData(), 0);
-    } else {
-        av_opt_set(c.ctx->priv_data, "x264-params", "scenecut=0:log=-1", 0);
-    }
-    if (avcodec_open2(c.ctx, codec, nullptr) < 0)
-        return fail(QStringLiteral("%1 does not open for %2 at %3x%4")
-                        .arg(QLatin1String(codec->name), QLatin1String(av_get_pix_fmt_name(format)))
-                        .arg(width).arg(height));
-
-    c.frame->format = format;
-    c.frame->width = width;
-    c.frame->height = height;
-    if (av_frame_get_buffer(c.frame, 0) < 0)
-        return fail(QStringLiteral("out of memory"));
     // Pictures are drawn in 8 bits; 10-bit frames get a widened copy.
-    AVFrame *picture = c.frame;
     std::unique_ptr<AVFrame, void (*)(AVFrame *)> narrow(nullptr, [](AVFrame *f) { av_frame_free(&f); });
-    if (hevc) {
-        narrow.reset(av_frame_alloc());
-        if (!narrow)
-            return fail(QStringLiteral("out of memory"));
-        narrow->format = AV_PIX_FMT_YUV420P;
-        narrow->width = width;
-        narrow->height = height;
-        if (av_frame_get_buffer(narrow.get(), 0) < 0)
-            return fail(QStringLiteral("out of memory"));
-        picture = narrow.get();
-    }
-
-    auto out = std::make_shared<EncodedVideo>();
-    QByteArray vps, sps, pps;
-    // The parameter sets, and whether a unit is one (they live in the sample entry).
-    auto parameterSet = [&](const QByteArray &u) {
-        if (hevc) {
-            const int type = hevcType(u);
-            QByteArray *slot = type == kHevcVps ? &vps : type == kHevcSps ? &sps : type == kHevcPps ? &pps : nullptr;
-            if (slot && slot->isEmpty())
-                *slot = u;
-            return slot != nullptr || type == kHevcAud;
-        }
-        const int type = u.isEmpty() ? 0 : (u[0] & 0x1F);
-        if (type == 7 && sps.isEmpty())
-            sps = u;
-        else if (type == 8 && pps.isEmpty())
-            pps = u;
-        return type == 7 || type == 8 || type == 9;
-    };
-    if (c.ctx->extradata_size > 0)
-        for (const QByteArray &u : splitAnnexB(c.ctx->extradata, c.ctx->extradata_size))
-            parameterSet(u);
-
-    auto drain = [&]() {
-        while (avcodec_receive_packet(c.ctx, c.packet) == 0) {
-            if (mpeg4) {
-                out->samples.append(QByteArray(reinterpret_cast<const char *>(c.packet->data), c.packet->size));
-                if (c.packet->flags & AV_PKT_FLAG_KEY)
-                    out->syncSamples.append(quint32(out->samples.size()));
-                av_packet_unref(c.packet);
-                continue;
-            }
-            QByteArray sample;
-            bool sync = !hevc && (c.packet->flags & AV_PKT_FLAG_KEY);
-            for (const QByteArray &u : splitAnnexB(c.packet->data, c.packet->size)) {
-                if (parameterSet(u))
-                    continue;
-                sync = sync || (hevc && hevcRandomAccess(hevcType(u)));
-                be32(sample, quint32(u.size()));
-                sample.append(u);
-            }
-            out->samples.append(sample);
-            if (sync)
-                out->syncSamples.append(quint32(out->samples.size()));
-            av_packet_unref(c.packet);
-        }
-    };
     for (int i = 0; i < frames; ++i) {
-        if (av_frame_make_writable(c.frame) < 0)
-            return fail(QStringLiteral("out of memory"));
+        AVFrame *canvas = encoder.canvas();
+        if (!canvas)
+            return fail();
+        if (hevc && !narrow) {
+            narrow.reset(av_frame_alloc());
+            if (!narrow)
+                return {nullptr, QStringLiteral("out of memory")};
+            narrow->format = AV_PIX_FMT_YUV420P;
+            narrow->width = canvas->width;
+            narrow->height = canvas->height;
+            if (av_frame_get_buffer(narrow.get(), 0) < 0)
+                return {nullptr, QStringLiteral("out of memory")};
+        }
+        AVFrame *picture = hevc ? narrow.get() : canvas;
         if (scene >= 0)
             fillScene(picture, i, scene, flat, fps);
         else
             fillFrame(picture, i);
         if (hevc)
-            widen(picture, c.frame);
-        c.frame->pts = i;
-        if (avcodec_send_frame(c.ctx, c.frame) < 0)
-            return fail(QStringLiteral("%1 refused frame %2").arg(QLatin1String(codec->name)).arg(i));
-        drain();
+            widen(picture, canvas);
+        if (!encoder.send())
+            return fail();
     }
-    avcodec_send_frame(c.ctx, nullptr);
-    drain();
-    if (out->samples.size() != frames)
-        return fail(QStringLiteral("%1 gave %2 of %3 frames").arg(QLatin1String(codec->name))
-                        .arg(out->samples.size()).arg(frames));
-    if (mpeg4) {
-        const QByteArray config(reinterpret_cast<const char *>(c.ctx->extradata), c.ctx->extradata_size);
-        out->sampleEntry = visualEntry("mp4v", width, height, esds(config));
-    } else if (hevc) {
-        const std::optional<HevcSequence> seq = vps.isEmpty() || pps.isEmpty() ? std::nullopt : readHevcSps(sps);
-        if (!seq)
-            return fail(QStringLiteral("libx265 gave no usable parameter sets"));
-        if (seq->profile != 2 || seq->lumaBits != 10 || seq->chromaBits != 10 || seq->chromaFormat != 1)
-            return fail(QStringLiteral("libx265 made profile %1, %2-bit, chroma format %3 instead of Main 10")
-                            .arg(seq->profile).arg(seq->lumaBits).arg(seq->chromaFormat));
-        out->sampleEntry = visualEntry("hvc1", width, height, hvcC(*seq, vps, sps, pps));
-    } else {
-        if (sps.size() < 4 || pps.isEmpty())
-            return fail(QStringLiteral("the H.264 encoder gave no parameter sets"));
-        out->sampleEntry = visualEntry("avc1", width, height, avcC(sps, pps));
-    }
-    return {out, QString()};
+    std::shared_ptr<const EncodedVideo> out = encoder.finish();
+    return out ? Result{out, QString()} : fail();
 }
 
 } // namespace
