@@ -305,13 +305,13 @@ struct Built {
 Built build(const ClipSpec &spec, qint64 hole)
 {
     hole = qMax<qint64>(0, hole);
-    const int frames = spec.videoTrack ? frameCount(spec) : 0;
+    std::shared_ptr<const EncodedVideo> encoded = spec.videoTrack ? spec.encodedVideo : nullptr;
+    const int frames = !spec.videoTrack ? 0 : encoded ? int(encoded->samples.size()) : frameCount(spec);
     const qint64 vw = spec.videoWidth > 0 ? spec.videoWidth : spec.width;
     const qint64 vh = spec.videoHeight > 0 ? spec.videoHeight : spec.height;
 
     // Media data: the video samples, then the metadata samples.
-    std::shared_ptr<const EncodedVideo> encoded;
-    if (spec.videoTrack && spec.realVideo && frames > 0) {
+    if (!encoded && spec.videoTrack && spec.realVideo && frames > 0) {
         const VideoCodec codec = spec.hevcVideo ? VideoCodec::Hevc10
             : spec.mpeg4Video                   ? VideoCodec::Mpeg4
                                                 : VideoCodec::H264;

@@ -8,10 +8,13 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <utility>
 
 namespace vidorra::fixture {
+
+struct EncodedVideo;
 
 // Appends Protocol Buffers wire-format fields; nest with bytes(field, sub.data()).
 class ProtoWriter {
@@ -94,6 +97,10 @@ struct ClipSpec {
     // cards for people); `sceneFlat` gives it the pale look of log footage.
     int scene = -1;
     bool sceneFlat = false;
+    // Video already encoded (camera-like footage, see CameraFootage.h): the track holds
+    // exactly its samples at `fps`, whatever realVideo says; duration should be their
+    // count / fps.
+    std::shared_ptr<const EncodedVideo> encodedVideo;
 };
 
 // The whole file in memory (sparseMdatBytes is ignored here); empty when HEVC video was

@@ -1,5 +1,6 @@
 #include "SampleCard.h"
 
+#include "CameraFootage.h"
 #include "ClipFixture.h"
 
 #include <QDateTime>
@@ -170,13 +171,30 @@ int writeCard(const QString &folder, const Options &options, QString *error)
             return fail(QStringLiteral("cannot create %1").arg(dir));
 
         const QString clip = dir + QLatin1Char('/') + stem + QStringLiteral(".MP4");
-        if (!fixture::writeClip(clip, spec))
-            return fail(QStringLiteral("cannot write %1").arg(clip));
-        stampTime(clip, when);
-        ++written;
-
         // Companions: the low-resolution proxy and the telemetry subtitles beside most clips.
-        if (i % 6 != 5) {
+        const bool proxy = i % 6 != 5;
+        if (options.realVideo && options.cameraVideo) {
+            // Log and HLG footage as 10-bit HEVC, the others as 8-bit H.264, as the camera
+            // records them; the proxy comes with the footage.
+            const fixture::Footage footage{.width = int(s.width), .height = int(s.height),
+                                           .codec = p.bitDepth == 10 ? fixture::VideoCodec::Hevc10
+                                                                     : fixture::VideoCodec::H264};
+            QString why;
+            const std::optional<fixture::FootageStreams> streams = fixture::cameraFootage(footage, fixture::defaultFootageCache(), &why);
+            if (!streams)
+                return fail(QStringLiteral("cannot make camera-like footage: %1").arg(why));
+            if (!fixture::writeCameraClip(clip, spec, *streams, proxy, &why))
+                return fail(why);
+            stampTime(clip, when);
+            written += proxy ? 2 : 1;
+        } else {
+            if (!fixture::writeClip(clip, spec))
+                return fail(QStringLiteral("cannot write %1").arg(clip));
+            stampTime(clip, when);
+            ++written;
+        }
+
+        if (proxy && !(options.realVideo && options.cameraVideo)) {
             fixture::ClipSpec proxy = spec;
             proxy.cover.reset();
             if (!fixture::writeClip(dir + QLatin1Char('/') + stem + QStringLiteral(".LRF"), proxy))

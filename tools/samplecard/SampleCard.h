@@ -11,6 +11,10 @@ namespace vidorra::samplecard {
 struct Options {
     // Real, playable video in every clip; otherwise placeholder media (for big cards).
     bool realVideo = true;
+    // With realVideo: the camera clips carry video like the camera's (full size, 10-bit
+    // HEVC or 8-bit H.264 at its bit rate, moving and grainy) and their proxies, from the
+    // footage cache (see CameraFootage.h); otherwise small pictures, for a light card.
+    bool cameraVideo = false;
     // How many camera clips; the card's other files come on top.
     int clips = 40;
     // Seconds of video per clip.

@@ -1,9 +1,12 @@
-// vidorra-samplecard FOLDER [--clips N] [--placeholder] [--per-folder N] [--seconds S]
+// vidorra-samplecard FOLDER [--clips N] [--placeholder | --real] [--per-folder N] [--seconds S]
 //
 // Writes a sample memory card to try Vidorra on: real, playable clips in every profile,
 // resolution and rate, with companions, a few foreign files and one clip already sorted.
 // --placeholder writes placeholder media instead of video, for cards of thousands of clips.
+// --real writes video like the camera's (full size, 10-bit HEVC at its bit rate) with its
+// proxies, from the footage cache in the build folder; the first run encodes it.
 
+#include "CameraFootage.h"
 #include "SampleCard.h"
 
 #include <QCoreApplication>
@@ -26,6 +29,7 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments().mid(1);
     vidorra::samplecard::Options options;
     QString folder;
+    bool secondsGiven = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -33,10 +37,13 @@ int main(int argc, char **argv)
             options.clips = args[++i].toInt();
         else if (a == QLatin1String("--per-folder") && hasValue)
             options.perFolder = args[++i].toInt();
-        else if (a == QLatin1String("--seconds") && hasValue)
+        else if (a == QLatin1String("--seconds") && hasValue) {
             options.seconds = args[++i].toDouble();
-        else if (a == QLatin1String("--placeholder"))
+            secondsGiven = true;
+        } else if (a == QLatin1String("--placeholder"))
             options.realVideo = false;
+        else if (a == QLatin1String("--real"))
+            options.cameraVideo = true;
         else if (!a.startsWith(QLatin1String("--")) && folder.isEmpty())
             folder = a;
         else {
@@ -44,10 +51,19 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    if (folder.isEmpty() || options.clips < 0 || options.seconds <= 0) {
-        std::fprintf(stderr, "usage: vidorra-samplecard FOLDER [--clips N] [--placeholder] "
+    if (folder.isEmpty() || options.clips < 0 || options.seconds <= 0 || (options.cameraVideo && !options.realVideo)) {
+        std::fprintf(stderr, "usage: vidorra-samplecard FOLDER [--clips N] [--placeholder | --real] "
                              "[--per-folder N] [--seconds S]\n");
         return 2;
+    }
+    if (options.cameraVideo) {
+        // As long as the footage, unless asked otherwise: nothing repeats within a clip.
+        const vidorra::fixture::Footage footage;
+        if (!secondsGiven)
+            options.seconds = footage.frames / footage.fps;
+        std::printf("camera-like clips: footage not yet in %s is encoded first (minutes for 4K)\n",
+                    qPrintable(vidorra::fixture::defaultFootageCache()));
+        std::fflush(stdout);
     }
     QString error;
     const int n = vidorra::samplecard::writeCard(folder, options, &error);
