@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QMap>
 #include <QString>
+#include <ctime>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace vidorra::bench {
@@ -21,6 +23,73 @@ inline double peakMiB()
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
     }
     return -1;
+}
+
+// Resident set size of this process now, in MiB; -1 when unreadable.
+inline double residentMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+// The machine's load averages over 1, 5 and 15 minutes, as /proc/loadavg gives them.
+inline QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    const QList<QByteArray> fields = file.readAll().split(' ');
+    return fields.size() >= 3 ? QString::fromLatin1(fields[0] + ' ' + fields[1] + ' ' + fields[2])
+                              : QStringLiteral("unknown");
+}
+
+// How many cores the whole machine kept busy over the next `ms` milliseconds (this
+// process included), from /proc/stat; -1 when unreadable. Blocks the calling thread.
+inline double busyCores(int ms)
+{
+    auto sample = [](double *busy, double *all) {
+        QFile stat(QStringLiteral("/proc/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            return false;
+        const QList<QByteArray> f = stat.readLine().simplified().split(' ');
+        if (f.size() < 8 || f[0] != "cpu")
+            return false;
+        *all = 0;
+        for (qsizetype i = 1; i < f.size(); ++i)
+            *all += f[i].toDouble();
+        *busy = *all - f[4].toDouble() - f[5].toDouble();   // less idle and waiting for I/O
+        return true;
+    };
+    double busy0 = 0, all0 = 0, busy1 = 0, all1 = 0;
+    if (!sample(&busy0, &all0))
+        return -1;
+    usleep(useconds_t(ms) * 1000);
+    if (!sample(&busy1, &all1) || all1 <= all0)
+        return -1;
+    return (busy1 - busy0) / double(sysconf(_SC_CLK_TCK)) / (ms / 1000.0);
+}
+
+// CPU time of the calling thread, in ms.
+inline double threadCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+// CPU time of the child processes waited for so far, in ms.
+inline double childrenCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
 // User plus system CPU time in ms from a /proc stat file, with the command name in

@@ -1,6 +1,7 @@
 // Thumbnails of 4K fixture clips, half with an embedded cover and half needing a decoded
 // frame: our loader against `ffmpegthumbnailer -s 520` on the same files.
 #include "CoverLoader.h"
+#include "ProcessStats.h"
 
 #include <ClipFixture.h>
 
@@ -11,28 +12,13 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
-#include <sys/resource.h>
 #include <vector>
 
 using namespace vidorra;
+using vidorra::bench::childrenCpuMs;
+using vidorra::bench::threadCpuMs;
 
 namespace {
-
-double threadCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-double childrenCpuMs()
-{
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
-        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
 
 double median(std::vector<double> v)
 {
