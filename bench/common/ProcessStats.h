@@ -12,31 +12,25 @@
 
 namespace vidorra::bench {
 
-// Peak resident set size of this process so far, in MiB; -1 when unreadable.
-inline double peakMiB()
+// A size field of /proc/self/status ("VmHWM", "VmRSS") in MiB; -1 when unreadable.
+inline double statusMiB(const QByteArray &field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
+    const QByteArray key = field + ':';
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').first().toDouble() / 1024.0;
     }
     return -1;
 }
 
+// Peak resident set size of this process so far, in MiB; -1 when unreadable.
+inline double peakMiB() { return statusMiB("VmHWM"); }
+
 // Resident set size of this process now, in MiB; -1 when unreadable.
-inline double residentMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
-}
+inline double residentMiB() { return statusMiB("VmRSS"); }
 
 // The machine's load averages over 1, 5 and 15 minutes, as /proc/loadavg gives them.
 inline QString loadAverage()
