@@ -43,19 +43,42 @@ QSize evenSize(int width, int height) { return {qMax(2, (width + 1) & ~1), qMax(
 
 void store(QDataStream &out, const EncodedVideo &video)
 {
-    out << video.sampleEntry << video.syncSamples << video.samples;
+    out << video.sampleEntry << quint32(video.syncSamples.size());
+    for (quint32 n : video.syncSamples)
+        out << n;
+    out << quint32(video.samples.size());
+    for (const QByteArray &sample : video.samples)
+        out << sample;
 }
 
 // A stream as stored, if it reads back whole: `frames` samples, starting with a key frame.
+// Counts are checked before anything is read by them, so a damaged file costs no more
+// memory than its own size.
 std::shared_ptr<const EncodedVideo> restore(QDataStream &in, int frames)
 {
     auto video = std::make_shared<EncodedVideo>();
-    in >> video->sampleEntry >> video->syncSamples >> video->samples;
-    if (in.status() != QDataStream::Ok || video->sampleEntry.isEmpty() || video->samples.size() != frames
-        || video->syncSamples.isEmpty() || video->syncSamples.first() != 1
-        || video->syncSamples.last() > quint32(frames))
+    quint32 count = 0;
+    in >> video->sampleEntry >> count;
+    if (in.status() != QDataStream::Ok || video->sampleEntry.isEmpty() || count == 0 || count > quint32(frames))
         return nullptr;
-    return video;
+    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        quint32 n = 0;
+        in >> n;
+        const quint32 previous = video->syncSamples.isEmpty() ? 0 : video->syncSamples.last();
+        if (n <= previous || n > quint32(frames))
+            return nullptr;
+        video->syncSamples.append(n);
+    }
+    in >> count;
+    if (in.status() != QDataStream::Ok || count != quint32(frames) || video->syncSamples.first() != 1)
+        return nullptr;
+    video->samples.reserve(frames);
+    for (int i = 0; i < frames && in.status() == QDataStream::Ok; ++i) {
+        QByteArray sample;
+        in >> sample;
+        video->samples.append(sample);
+    }
+    return in.status() == QDataStream::Ok ? video : nullptr;
 }
 
 std::optional<FootageStreams> readCache(const QString &file, const Footage &footage)
