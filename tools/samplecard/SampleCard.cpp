@@ -172,7 +172,7 @@ int writeCard(const QString &folder, const Options &options, QString *error)
 
         const QString clip = dir + QLatin1Char('/') + stem + QStringLiteral(".MP4");
         // Companions: the low-resolution proxy and the telemetry subtitles beside most clips.
-        const bool proxy = i % 6 != 5;
+        const bool withProxy = i % 6 != 5;
         if (options.realVideo && options.cameraVideo) {
             // Log and HLG footage as 10-bit HEVC, the others as 8-bit H.264, as the camera
             // records them; the proxy comes with the footage.
@@ -180,13 +180,14 @@ int writeCard(const QString &folder, const Options &options, QString *error)
                                            .codec = p.bitDepth == 10 ? fixture::VideoCodec::Hevc10
                                                                      : fixture::VideoCodec::H264};
             QString why;
-            const std::optional<fixture::FootageStreams> streams = fixture::cameraFootage(footage, fixture::defaultFootageCache(), &why);
+            const std::optional<fixture::FootageStreams> streams =
+                fixture::cameraFootage(footage, fixture::defaultFootageCache(), &why);
             if (!streams)
                 return fail(QStringLiteral("cannot make camera-like footage: %1").arg(why));
-            if (!fixture::writeCameraClip(clip, spec, *streams, proxy, &why))
+            if (!fixture::writeCameraClip(clip, spec, *streams, withProxy, &why))
                 return fail(why);
             stampTime(clip, when);
-            written += proxy ? 2 : 1;
+            written += withProxy ? 2 : 1;
         } else {
             if (!fixture::writeClip(clip, spec))
                 return fail(QStringLiteral("cannot write %1").arg(clip));
@@ -194,7 +195,7 @@ int writeCard(const QString &folder, const Options &options, QString *error)
             ++written;
         }
 
-        if (proxy && !(options.realVideo && options.cameraVideo)) {
+        if (withProxy && !(options.realVideo && options.cameraVideo)) {
             fixture::ClipSpec proxy = spec;
             proxy.cover.reset();
             if (!fixture::writeClip(dir + QLatin1Char('/') + stem + QStringLiteral(".LRF"), proxy))
