@@ -17,6 +17,14 @@
         <translation>%@: carpeta de destino no válida</translation>
     </message>
     <message>
+        <source>%@: destination folder is a link</source>
+        <translation>%@: la carpeta de destino es un enlace</translation>
+    </message>
+    <message>
+        <source>changed while being moved</source>
+        <translation>cambió mientras se movía</translation>
+    </message>
+    <message>
         <source>…and %d more</source>
         <translation>…y %d más</translation>
     </message>

@@ -1,6 +1,8 @@
 #include "SafeMove.h"
 
+#include "Leftovers.h"
 #include "Paths.h"
+#include "text/Language.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -20,6 +22,7 @@ namespace {
 
 std::mutex faultLock;
 MoveFault currentFault;
+MoveWatch currentWatch;
 
 int injected(MoveStep step, const QString &from, const QString &to)
 {
@@ -29,6 +32,16 @@ int injected(MoveStep step, const QString &from, const QString &to)
         fault = currentFault;
     }
     return fault ? fault(step, from, to) : 0;
+}
+
+int watched(MoveStep step, int result)
+{
+    MoveWatch watch;
+    {
+        std::lock_guard guard(faultLock);
+        watch = currentWatch;
+    }
+    return watch ? watch(step, result) : result;
 }
 
 QByteArray native(const QString &path) { return QFile::encodeName(path); }
@@ -88,13 +101,18 @@ int placeNoReplace(const QString &from, const QString &to, int refused = 0)
     return err;
 }
 
-void syncFolder(const QString &folder)
+// Makes the new entry in `folder` durable. A folder that cannot be opened, or a file
+// system that cannot sync folders, has nothing more to offer and counts as done.
+int syncFolder(const QString &folder)
 {
     const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    if (fd < 0)
+        return 0;
+    int err = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    if (err == EINVAL || err == EROFS || err == ENOSYS || err == EOPNOTSUPP)
+        err = 0;
+    return err;
 }
 
 int writeAll(int fd, const char *data, ssize_t size)
@@ -112,91 +130,163 @@ int writeAll(int fd, const char *data, ssize_t size)
     return 0;
 }
 
-// Copies the file's bytes, mode and times into `temp` (created exclusively) and
-// flushes it. Returns 0 or an errno value; the caller removes `temp` on failure.
-int copyInto(int in, const struct stat &st, const QString &from, const QString &temp, const QString &to)
+// What identifies a file and tells whether it was written to since.
+bool sameState(const struct stat &a, const struct stat &b)
 {
-    const int out = ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (out < 0)
-        return errno;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size
+        && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec
+        && a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+constexpr char partialPrefix[] = ".vidorra-";
+constexpr char partialSuffix[] = ".part";
+
+// Our hidden partial copies: ".vidorra-" and 16 hexadecimal digits, then ".part".
+bool isPartialName(const QByteArray &name)
+{
+    const qsizetype prefix = sizeof partialPrefix - 1, suffix = sizeof partialSuffix - 1;
+    if (name.size() != prefix + 16 + suffix || !name.startsWith(partialPrefix) || !name.endsWith(partialSuffix))
+        return false;
+    for (qsizetype i = prefix; i < prefix + 16; ++i) {
+        const char c = name.at(i);
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    }
+    return true;
+}
+
+// A new partial copy beside the target, held for this move; -1 with `err` set on failure.
+int createPartial(const QString &folder, QString &temp, int &err)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = folder + u'/' + QLatin1String(partialPrefix)
+            + QStringLiteral("%1").arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'))
+            + QLatin1String(partialSuffix);
+        const int fd = ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            holdWhileMoving(fd);
+            return fd;
+        }
+        if ((err = errno) != EEXIST)
+            return -1;
+    }
+    return -1;
+}
+
+// Copies the file's bytes, mode and times into `out` and flushes it. Returns 0 or an
+// errno value.
+int copyInto(int in, int out, const struct stat &st, const QString &from, const QString &to)
+{
     static constexpr ssize_t chunk = 1 << 20;
     QByteArray buffer(chunk, Qt::Uninitialized);
     int err = 0;
     for (;;) {
         if ((err = injected(MoveStep::CopyChunk, from, to)))
-            break;
+            return err;
         const ssize_t n = ::read(in, buffer.data(), chunk);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            err = errno;
-            break;
+            return errno;
         }
         if (n == 0)
             break;
         if ((err = writeAll(out, buffer.constData(), n)))
-            break;
+            return err;
     }
-    if (!err) {
-        ::fchmod(out, st.st_mode & 07777);
-        const struct timespec times[2] = {st.st_atim, st.st_mtim};
-        ::futimens(out, times);
-        err = injected(MoveStep::Flush, from, to);
-        if (!err && ::fsync(out) != 0)
-            err = errno;
-    }
-    if (::close(out) != 0 && !err)
-        err = errno;
-    return err;
+    ::fchmod(out, st.st_mode & 07777);
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::futimens(out, times);
+    if ((err = injected(MoveStep::Flush, from, to)))
+        return err;
+    return watched(MoveStep::Flush, ::fsync(out) == 0 ? 0 : errno);
 }
 
-// Across file systems: a complete, flushed copy under a hidden temporary name in the
-// target folder, put in place without replacing, and only then the original removed.
-int copyAcross(const QString &from, const QString &to)
+// Stands for "the source changed while it was copied" among errno values.
+constexpr int sourceChanged = -1;
+
+// Takes our copy away again, unless something else has taken its name meanwhile.
+void removeCopy(const QString &to, const struct stat &copy)
+{
+    struct stat now;
+    if (::lstat(native(to).constData(), &now) == 0 && sameFile(now, copy))
+        ::unlink(native(to).constData());
+}
+
+// Across file systems: a complete, flushed copy under a hidden partial name in the
+// target folder, put in place without replacing and its folder synced; then, only if
+// the original is still exactly what was copied, the original removed.
+int copyAcross(const QString &from, const QString &to, const std::function<void()> &beforeCopy)
 {
     struct stat st;
     if (::lstat(native(from).constData(), &st) != 0)
         return errno;
     if (!S_ISREG(st.st_mode))
         return EXDEV; // folders and links are not copied
-    const int in = ::open(native(from).constData(), O_RDONLY | O_CLOEXEC);
+    // The state to compare against is that of what was opened: the path may have
+    // changed since the look above.
+    const int in = ::open(native(from).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (in < 0)
-        return errno;
+        return errno == ELOOP ? EXDEV : errno;
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return EXDEV;
+    }
 
     const QString folder = parentPath(to);
-    QString temp;
-    int err = EEXIST;
-    for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
-        temp = folder + QStringLiteral("/.vidorra-%1.part")
-                            .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
-        err = copyInto(in, st, from, temp, to);
-        if (err && err != EEXIST)
-            ::unlink(native(temp).constData());
-        if (err == EEXIST)
-            ::lseek(in, 0, SEEK_SET);
-    }
-    ::close(in);
-    if (err)
-        return err;
+    removeLeftovers(folder, isPartialName);
+    if (beforeCopy)
+        beforeCopy();
 
-    err = injected(MoveStep::Place, from, to);
+    QString temp;
+    int err = 0;
+    const int out = createPartial(folder, temp, err);
+    if (out < 0) {
+        ::close(in);
+        return err;
+    }
+    err = copyInto(in, out, st, from, to);
+    ::close(in);
+    struct stat copy;
+    if (!err && ::fstat(out, &copy) != 0)
+        err = errno;
+    if (!err)
+        err = injected(MoveStep::Place, from, to);
     if (!err)
         err = placeNoReplace(temp, to);
     if (err) {
         ::unlink(native(temp).constData());
+        ::close(out);
         return err;
     }
-    syncFolder(folder);
-
-    err = injected(MoveStep::Unlink, from, to);
+    if (::close(out) != 0)
+        err = errno; // a late write error, reported only now
+    if (!err)
+        err = watched(MoveStep::SyncFolder, syncFolder(folder));
+    if (!err)
+        err = injected(MoveStep::Verify, from, to);
+    if (!err) {
+        struct stat now;
+        if (::lstat(native(from).constData(), &now) != 0) {
+            if (errno == ENOENT)
+                return 0; // gone meanwhile: the copy is the only one left
+            err = errno;
+        } else if (!sameState(now, st)) {
+            err = sourceChanged;
+        }
+    }
+    if (!err)
+        err = injected(MoveStep::Unlink, from, to);
     if (!err && ::unlink(native(from).constData()) != 0)
-        err = errno;
-    if (err) {
-        // The original must stay the only copy: take ours away again.
-        ::unlink(native(to).constData());
-        return err;
-    }
-    return 0;
+        err = errno == ENOENT ? 0 : errno; // gone meanwhile: the copy is the only one left
+    if (err)
+        removeCopy(to, copy); // the original must stay the only copy
+    return err;
 }
 
 } // namespace
@@ -208,13 +298,15 @@ QString errorText(int errnum)
     return QString::fromLocal8Bit(::strerror_r(errnum, buffer, sizeof buffer));
 }
 
-std::optional<QString> moveFile(const QString &from, const QString &to)
+std::optional<QString> moveFile(const QString &from, const QString &to, const std::function<void()> &beforeCopy)
 {
     int err = injected(MoveStep::Rename, from, to);
     if (err != EXDEV)
         err = placeNoReplace(from, to, err);
     if (err == EXDEV)
-        err = copyAcross(from, to);
+        err = copyAcross(from, to, beforeCopy);
+    if (err == sourceChanged)
+        return L("changed while being moved");
     if (err)
         return errorText(err);
     return std::nullopt;
@@ -249,6 +341,12 @@ void setMoveFault(MoveFault fault)
 {
     std::lock_guard guard(faultLock);
     currentFault = std::move(fault);
+}
+
+void setMoveWatch(MoveWatch watch)
+{
+    std::lock_guard guard(faultLock);
+    currentWatch = std::move(watch);
 }
 
 } // namespace vidorra

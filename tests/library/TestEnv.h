@@ -48,6 +48,12 @@ inline QStringList tree(const QString &root)
 
 inline bool otherFileSystem(QString a, QString b) { return QStorageInfo(a).rootPath() != QStorageInfo(b).rootPath(); }
 
+// Every move from now on copies, as across file systems.
+inline void copyEveryMove()
+{
+    setMoveFault([](MoveStep step, const QString &, const QString &) { return step == MoveStep::Rename ? EXDEV : 0; });
+}
+
 // A scanned record made by hand, destined for `folder`.
 inline Planned planned(const QString &url, const QString &folder = QStringLiteral("D-Log/4K 30p"), bool sortable = true)
 {
@@ -60,7 +66,11 @@ inline Planned planned(const QString &url, const QString &folder = QStringLitera
 
 class FileTest : public ::testing::Test {
 protected:
-    void TearDown() override { setMoveFault({}); }
+    void TearDown() override
+    {
+        setMoveFault({});
+        setMoveWatch({});
+    }
     QTemporaryDir dir{tempHome() + QStringLiteral("/work-XXXXXX")};
     QString path(const QString &relative) const { return dir.path() + u'/' + relative; }
     // Writes a file whose bytes name it, so a mix-up is visible in a comparison.

@@ -7,7 +7,10 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vidorra;
 using namespace vidorra::testing;
@@ -69,9 +72,11 @@ TEST_F(SafeMoveTest, AFolderInTheWayOrAMissingSourceIsAnError)
     EXPECT_EQ(tree(dir.path()), (QStringList{"a.mp4", "sub/"}));
 }
 
-// A move across file systems copies. Each step of the copy failing in turn leaves the
-// original whole and alone; the move that succeeds (to a real second file system when
-// there is one) keeps bytes, mode and times, and leaves no temporary.
+// A move across file systems copies. Each step of the copy failing in turn, the flush
+// and the folder's sync also after their real call, leaves the original whole and
+// alone; the move that succeeds (to a real second file system when there is one)
+// flushes the copy, puts it in place and syncs its folder before it removes the
+// original, and keeps bytes, mode and times.
 TEST_F(SafeMoveTest, CopyAcrossFileSystemsFailsCleanlyOrKeepsEverything)
 {
     const QString a = bigFile("a.mp4");
@@ -86,27 +91,119 @@ TEST_F(SafeMoveTest, CopyAcrossFileSystemsFailsCleanlyOrKeepsEverything)
     const bool real = other.isValid() && otherFileSystem(dir.path(), other.path());
     const QString target = (real ? other.path() : path("out")) + "/a.mp4";
     makeDir(parentPath(target));
-    for (const MoveStep failing : {MoveStep::CopyChunk, MoveStep::Flush, MoveStep::Place, MoveStep::Unlink}) {
-        SCOPED_TRACE(int(failing));
+    const struct { MoveStep step; bool afterCall; } failing[] = {
+        {MoveStep::CopyChunk, false}, {MoveStep::Flush, false}, {MoveStep::Flush, true}, {MoveStep::Place, false},
+        {MoveStep::SyncFolder, true}, {MoveStep::Verify, false}, {MoveStep::Unlink, false}};
+    for (const auto &f : failing) {
+        SCOPED_TRACE(::testing::Message() << int(f.step) << (f.afterCall ? " after its call" : ""));
         int chunks = 0;
         setMoveFault([&](MoveStep step, const QString &, const QString &) {
             if (step == MoveStep::Rename)
                 return real ? 0 : EXDEV;
-            if (step == MoveStep::CopyChunk && failing == MoveStep::CopyChunk)
+            if (step == MoveStep::CopyChunk && f.step == MoveStep::CopyChunk)
                 return ++chunks == 2 ? EIO : 0; // after one chunk was written
-            return step == failing ? ENOSPC : 0;
+            return step == f.step && !f.afterCall ? ENOSPC : 0;
         });
+        setMoveWatch([&](MoveStep step, int result) { return step == f.step && f.afterCall ? EIO : result; });
         EXPECT_TRUE(moveFile(a, target).has_value());
         EXPECT_EQ(readBytes(a), before);
         EXPECT_EQ(tree(parentPath(target)), QStringList{});
     }
-    setMoveFault([&](MoveStep step, const QString &, const QString &) { return step == MoveStep::Rename && !real ? EXDEV : 0; });
+    QStringList steps; // in the order they happen; the watched ones with their result
+    setMoveFault([&](MoveStep step, const QString &, const QString &) {
+        if (step != MoveStep::CopyChunk)
+            steps << QString::number(int(step));
+        return step == MoveStep::Rename && !real ? EXDEV : 0;
+    });
+    setMoveWatch([&](MoveStep step, int result) {
+        steps << QStringLiteral("%1=%2").arg(int(step)).arg(result);
+        return result;
+    });
     EXPECT_FALSE(moveFile(a, target).has_value());
+    const auto at = [](MoveStep step) { return QString::number(int(step)); };
+    EXPECT_EQ(steps, (QStringList{at(MoveStep::Rename), at(MoveStep::Flush), at(MoveStep::Flush) + "=0",
+                                  at(MoveStep::Place), at(MoveStep::SyncFolder) + "=0", at(MoveStep::Verify),
+                                  at(MoveStep::Unlink)}));
     EXPECT_FALSE(QFile::exists(a));
     EXPECT_EQ(readBytes(target), before);
     EXPECT_EQ(QFileInfo(target).lastModified(), stamp);
     EXPECT_EQ(QFileInfo(target).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     EXPECT_EQ(tree(parentPath(target)), QStringList{"a.mp4"});
+}
+
+// Editors and sync tools replace a file by renaming a new one over it, or write into it.
+// Whatever changed the source while it was copied, the copy goes and the source stays
+// as it now is; a source gone meanwhile leaves the copy as the only one.
+TEST_F(SafeMoveTest, ASourceChangedWhileCopiedStaysAndOneGoneLeavesTheCopy)
+{
+    const auto replace = [](const QString &p) {
+        return writeBytes(p + ".new", "new version") && QFile::rename(p, p + ".old") && QFile::rename(p + ".new", p)
+            && QFile::remove(p + ".old");
+    };
+    const auto append = [](const QString &p) { QFile f(p); return f.open(QIODevice::Append) && f.write("more"); };
+    const auto rewrite = [](const QString &p) { QFile f(p); return f.open(QIODevice::ReadWrite) && f.write("X"); };
+    const auto remove = [](const QString &p) { return QFile::remove(p); };
+    using Change = std::function<bool(const QString &)>;
+    const struct { const char *how; MoveStep at; Change change; bool moves; } changes[] = {
+        {"replaced", MoveStep::Verify, replace, false},
+        {"appended", MoveStep::Verify, append, false},
+        {"appended while copying", MoveStep::CopyChunk, append, false},
+        {"rewritten in place", MoveStep::Verify, rewrite, false},
+        {"deleted before the check", MoveStep::Verify, remove, true},
+        {"deleted before the removal", MoveStep::Unlink, remove, true}};
+    for (const auto &c : changes) {
+        SCOPED_TRACE(c.how);
+        const QString a = bigFile(QStringLiteral("%1/a.mp4").arg(c.how));
+        const QByteArray before = readBytes(a);
+        const QDateTime old = QDateTime::currentDateTime().addDays(-1); // a change gets a new time
+        {
+            QFile f(a);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        const QString target = path(QStringLiteral("%1/out/a.mp4").arg(c.how));
+        makeDir(parentPath(target));
+        int calls = 0;
+        setMoveFault([&](MoveStep step, const QString &from, const QString &) {
+            if (step == c.at && ++calls == 2 - (step != MoveStep::CopyChunk))
+                EXPECT_TRUE(c.change(from));
+            return step == MoveStep::Rename ? EXDEV : 0;
+        });
+        const std::optional<QString> failure = moveFile(a, target);
+        if (c.moves) {
+            EXPECT_EQ(failure, std::nullopt);
+            EXPECT_EQ(readBytes(target), before);
+            EXPECT_EQ(tree(parentPath(target)), QStringList{"a.mp4"});
+        } else {
+            EXPECT_EQ(failure, QStringLiteral("changed while being moved"));
+            EXPECT_NE(readBytes(a), before);
+            EXPECT_EQ(tree(parentPath(target)), QStringList{});
+        }
+    }
+}
+
+// A kill during a copy leaves its hidden partial copy. The next copy into that folder
+// removes such leftovers of ours, and nothing else: not a partial copy a running move
+// holds, nor another user's, a link, or any name we do not write.
+TEST_F(SafeMoveTest, ACopyFirstClearsPartialCopiesThatInterruptedMovesLeft)
+{
+    const QString out = path("out");
+    const QStringList planted{".vidorra-00000000000000aa.part", ".vidorra-00000000000000bb.part",
+                              ".vidorra-00000000000000cc.part", ".vidorra-00000000000000AA.part",
+                              ".vidorra-000000000000000.part", ".vidorra-notours.part", "notes.part"};
+    for (const QString &name : planted)
+        ASSERT_TRUE(writeBytes(out + u'/' + name, "partial"));
+    ASSERT_EQ(::chown(QFile::encodeName(out + "/.vidorra-00000000000000cc.part").constData(), 2000, 2000), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(file("target.txt")).constData(),
+                        QFile::encodeName(out + "/.vidorra-00000000000000dd.part").constData()), 0);
+    const int running = ::open(QFile::encodeName(out + "/.vidorra-00000000000000bb.part").constData(), O_RDONLY);
+    ASSERT_EQ(::flock(running, LOCK_EX), 0);
+
+    copyEveryMove();
+    EXPECT_EQ(moveFile(file("a.mp4"), out + "/a.mp4"), std::nullopt);
+    ::close(running);
+    QStringList expected = planted.mid(1) << "a.mp4" << ".vidorra-00000000000000dd.part";
+    expected.sort();
+    EXPECT_EQ(tree(out), expected);
 }
 
 } // namespace
