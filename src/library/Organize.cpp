@@ -7,6 +7,7 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vidorra {
@@ -30,6 +31,23 @@ bool safeRelative(const QString &folder)
     return true;
 }
 
+// Whether a folder on the way from `base` down through `relative` is a symbolic link.
+// Scanning never follows links, so a clip moved through one would vanish from the app
+// (and land wherever the link leads).
+bool linkOnTheWay(const QString &base, const QString &relative)
+{
+    QString path = base == u"/" ? QString() : base;
+    for (const QString &part : relative.split(u'/')) {
+        path += u'/' + part;
+        struct stat st;
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+            return false; // this one and those below it are made new
+        if (S_ISLNK(st.st_mode))
+            return true;
+    }
+    return false;
+}
+
 // Folders made for a clip that then did not move: no move records them, so undo
 // could never take them away. Only folders still empty go, innermost first.
 void removeEmpty(const QStringList &created)
@@ -44,6 +62,10 @@ void organizeOne(const Planned &item, SortOutcome &outcome)
     const QString name = fileName(clip);
     if (!safeRelative(item.folder)) {
         outcome.failed << L("%@: invalid destination folder", {name});
+        return;
+    }
+    if (linkOnTheWay(parentPath(clip), item.folder)) {
+        outcome.failed << L("%@: destination folder is a link", {name});
         return;
     }
     const QString destination = parentPath(clip) + u'/' + item.folder;

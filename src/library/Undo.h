@@ -9,8 +9,9 @@ namespace vidorra {
 SortOutcome trashClips(const QList<Planned> &items);
 
 // Puts back every move (given oldest first), newest first, then removes the
-// destination folders of non-trashed moves that became empty (two levels).
-// Returns the failure lines; empty when all went well.
+// destination folders of non-trashed moves that became empty (two levels, only real
+// folders inside the folder each file came from). Returns the failure lines; empty
+// when all went well.
 QStringList undo(const QList<Move> &moves);
 
 } // namespace vidorra
