@@ -80,8 +80,9 @@ void walk(const QString &root, QSet<QString> &seen, QList<CollectedFile> &files)
     }
 }
 
-// Whether the clip already lies in its profile's folders: the folder two levels up is
-// named after the profile, or its own folder begins with the profile and " - ".
+// Whether the clip already lies in its profile's folder: the folder two levels up is
+// named after it, or its own folder begins with it and " - ". `profile` is the folder
+// name organizing makes, so what it sorted counts as sorted at the next scan.
 bool alreadySorted(const QString &url, const QString &profile)
 {
     const QString folder = parentPath(url);
@@ -155,7 +156,7 @@ Planned analyze(const QString &url, bool direct)
         item.info = *read;
         item.folder = folderName(item.info);
         item.label = describe(item.info);
-        item.sortable = direct && !alreadySorted(item.url, profileLabel(item.info));
+        item.sortable = direct && !alreadySorted(item.url, item.folder.section(u'/', 0, 0));
     } else {
         item.info = readBasic(item.url);
         item.folder = folderName(item.info);

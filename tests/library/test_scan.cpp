@@ -91,6 +91,15 @@ TEST_F(ScanTest, PocketClipGetsItsFolderUnlessAlreadyThere)
         {"R/D-Log/c.mp4", true}, {"R/D-Log 2/4K 30p/d.mp4", true}};
     for (const auto &row : rows)
         EXPECT_EQ(analyze(clip(row.path), true).sortable, row.sortable) << row.path;
+
+    // A profile whose folder name differs from it (a leading dot would hide the folder):
+    // where organizing put the clip counts as sorted, so sorting again never nests deeper.
+    fixture::ClipSpec dotted;
+    dotted.keys = {{QStringLiteral("com.dji.camera.ColorGammaSxS"), QStringLiteral(".log")}};
+    const Planned loose = analyze(clip("S/e.mp4", dotted), true);
+    ASSERT_EQ(loose.folder, QStringLiteral("_.log/4K 30p"));
+    ASSERT_EQ(organize(ScanResult{path("S"), true, {loose}, {}}).moves.size(), 1);
+    EXPECT_FALSE(analyze(path("S/_.log/4K 30p/e.mp4"), true).sortable);
 }
 
 TEST_F(ScanTest, UnusableMetadataFallsBackToTheBasicRecord)
