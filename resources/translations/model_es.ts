@@ -53,6 +53,10 @@
         <translation>Irán a la papelera (%@).</translation>
     </message>
     <message>
+        <source>Nothing was moved to the Trash: the clips were reloaded meanwhile.</source>
+        <translation>No se movió nada a la papelera: los clips se volvieron a cargar mientras tanto.</translation>
+    </message>
+    <message>
         <source>Delete</source>
         <translation>Eliminar</translation>
     </message>

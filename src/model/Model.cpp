@@ -136,7 +136,12 @@ void Model::setLutEnabled(bool v) { if (assign(lutEnabled_, v)) Q_EMIT lutEnable
 void Model::setShowSettings(bool v) { if (assign(showSettings_, v)) Q_EMIT showSettingsChanged(); }
 void Model::setOfferOpen(bool v) { if (assign(offerOpen_, v)) Q_EMIT offerOpenChanged(); }
 void Model::setOrganized(bool v) { if (assign(organized_, v)) Q_EMIT organizedChanged(); }
-void Model::setBusy(bool v) { if (assign(busy_, v)) Q_EMIT busyChanged(); }
+void Model::setBusy(bool v)
+{
+    actionsStarted_ += v ? 1 : 0;
+    if (assign(busy_, v))
+        Q_EMIT busyChanged();
+}
 void Model::setMoves(QList<Move> v) { if (assign(moves_, std::move(v))) Q_EMIT movesChanged(); }
 void Model::setScanning(bool v) { if (assign(scanning_, v)) Q_EMIT scanningChanged(); }
 void Model::setScanDone(int v) { if (assign(scanDone_, v)) Q_EMIT scanDoneChanged(); }

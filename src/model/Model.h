@@ -194,6 +194,9 @@ private:
     void setScanTotal(int value);
     void setRoot(std::optional<QString> value);
     void setSource(const QString &name, const QString &path);
+    // The message of an action that reloads; a failure list stays through the reload's
+    // scan end, whatever the scan finds.
+    void setActionMessage(const QString &text, bool failures);
     // Runs `work` on a thread of its own (scan and actions at normal priority, the
     // refresh check at low priority); it posts its results back itself.
     void inBackground(bool lowPriority, std::function<void()> work);
@@ -244,6 +247,8 @@ private:
     quint64 resultGeneration_ = 0; // counts assignments of `result`
     quint64 scanGeneration_ = 0;   // the generation the running scan last produced
     bool scanInSync_ = false;      // `result` still holds exactly what the scan read
+    QString keptFailures_;         // an action's failure list, until the next load
+    quint64 actionsStarted_ = 0;   // counts the actions handed to the background
 };
 
 } // namespace vidorra

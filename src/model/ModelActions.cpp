@@ -34,6 +34,12 @@ QString sizeText(qint64 bytes)
 
 } // namespace
 
+void Model::setActionMessage(const QString &text, bool failures)
+{
+    setMessage(text);
+    keptFailures_ = failures ? text : QString();
+}
+
 void Model::run(const QList<Planned> &items)
 {
     if (scanning_ || !result_ || busy_)
@@ -55,7 +61,7 @@ void Model::run(const QList<Planned> &items)
                 setOfferOpen(true);
             lastURLs_ = remapForward(lastURLs_, outcome.moves);
             reload();
-            setMessage(finishedMessage(L("Sorted"), outcome.failed));
+            setActionMessage(finishedMessage(L("Sorted"), outcome.failed), !outcome.failed.isEmpty());
             Q_EMIT actionFinished();
         });
     });
@@ -77,16 +83,20 @@ void Model::revert()
             if (lastURLs_.isEmpty())
                 setMoves({}); // nothing to load, but the history is undone all the same
             setOrganized(keptOrganized);
-            setMessage(failed.isEmpty()
-                           ? L("Undone")
-                           : issues(L("Undone with %d issue(s):", {int(failed.size())}), failed));
+            setActionMessage(failed.isEmpty()
+                                 ? L("Undone")
+                                 : issues(L("Undone with %d issue(s):", {int(failed.size())}), failed),
+                             !failed.isEmpty());
             Q_EMIT actionFinished();
         });
     });
 }
 
-void Model::trash(const QList<Planned> &items)
+void Model::trash(const QList<Planned> &given)
 {
+    // Our own: the caller's list may be the model's selection, which a load during the
+    // question below replaces.
+    const QList<Planned> items = given;
     if (items.isEmpty() || scanning_ || !result_ || busy_)
         return;
     qint64 total = 0;
@@ -101,8 +111,16 @@ void Model::trash(const QList<Planned> &items)
     question.acceptButton = L("Delete");
     question.cancelButton = L("Cancel");
     question.acceptIsDestructive = true;
+    // The dialog runs the event loop: a folder handed over by a second launch, or the
+    // refresh on activation, may have started a scan or an action meanwhile.
+    const ScanTokenPtr asked = scanToken_;
+    const quint64 actionsBefore = actionsStarted_;
     if (!prompts_ || !prompts_->confirm(question))
         return;
+    if (scanning_ || busy_ || !result_ || scanToken_ != asked || actionsStarted_ != actionsBefore) {
+        setMessage(L("Nothing was moved to the Trash: the clips were reloaded meanwhile."));
+        return;
+    }
 
     setBusy(true);
     inBackground(false, [this, items] {

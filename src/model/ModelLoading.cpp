@@ -66,6 +66,7 @@ void Model::startLoad(const QStringList &urls)
     setScanDone(0);
     setScanTotal(0);
     setMessage(QString());
+    keptFailures_.clear();
     setMoves({});
     setResult(std::nullopt);
     setTab(std::nullopt);
@@ -139,8 +140,11 @@ void Model::applyScanEnd(const ScanTokenPtr &token, int total)
     setScanning(false);
     if (total < introMinimum) {
         setOrganized(true);
-        if (total == 0)
-            setMessage(L("No compatible clips"));
+        if (total == 0) {
+            // After the failure list of the action that reloaded, never instead of it.
+            const QString none = L("No compatible clips");
+            setMessage(keptFailures_.isEmpty() ? none : keptFailures_ + u'\n' + none);
+        }
     }
     Q_EMIT scanEnded();
 }
