@@ -12,6 +12,7 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace vidorra::testing {
@@ -24,6 +25,13 @@ inline bool writeBytes(const QString &path, const QByteArray &bytes) // never re
     makeDir(QFileInfo(path).path());
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::NewOnly) && f.write(bytes) == bytes.size();
+}
+
+// As editors and sync tools save: a new version written beside the file, renamed over it.
+inline bool saveNewVersion(const QString &path, const QByteArray &bytes)
+{
+    const QString edit = path + QStringLiteral(".edit");
+    return writeBytes(edit, bytes) && std::rename(QFile::encodeName(edit), QFile::encodeName(path)) == 0;
 }
 
 inline QByteArray readBytes(const QString &path)

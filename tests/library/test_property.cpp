@@ -121,9 +121,7 @@ struct Run {
         const QByteArray before = readBytes(file);
         const QByteArray after = before + " changed " + QByteArray::number(changes.size());
         if (replace) {
-            const QString edit = file + ".edit";
-            EXPECT_TRUE(writeBytes(edit, after) && QFile::rename(file, file + ".old") && QFile::rename(edit, file)
-                        && QFile::remove(file + ".old"));
+            EXPECT_TRUE(saveNewVersion(file, after));
         } else {
             QFile f(file);
             EXPECT_TRUE(f.open(QIODevice::Append) && f.write(after.mid(before.size())) > 0);

@@ -136,10 +136,7 @@ TEST_F(SafeMoveTest, CopyAcrossFileSystemsFailsCleanlyOrKeepsEverything)
 // as it now is; a source gone meanwhile leaves the copy as the only one.
 TEST_F(SafeMoveTest, ASourceChangedWhileCopiedStaysAndOneGoneLeavesTheCopy)
 {
-    const auto replace = [](const QString &p) {
-        return writeBytes(p + ".new", "new version") && QFile::rename(p, p + ".old") && QFile::rename(p + ".new", p)
-            && QFile::remove(p + ".old");
-    };
+    const auto replace = [](const QString &p) { return saveNewVersion(p, "new version"); };
     const auto append = [](const QString &p) { QFile f(p); return f.open(QIODevice::Append) && f.write("more"); };
     const auto rewrite = [](const QString &p) { QFile f(p); return f.open(QIODevice::ReadWrite) && f.write("X"); };
     const auto remove = [](const QString &p) { return QFile::remove(p); };

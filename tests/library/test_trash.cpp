@@ -55,15 +55,17 @@ QString infoField(const QString &infoFile, const QByteArray &key)
 }
 
 // The entry's path is absolute in the home trash, escaped as in URLs; the date is local
-// time to the second.
+// time to the second. The home trash may be a link to a folder, as other programs accept.
 TEST_F(TrashTest, TrashedFileGetsItsEntryWithEncodedPathAndDate)
 {
+    ASSERT_TRUE(makeDir(path("elsewhere/Trash")) && makeDir(path("data")));
+    ASSERT_EQ(::symlink(native(path("elsewhere/Trash")).constData(), native(path("data/Trash")).constData()), 0);
     const QString clip = file(QStringLiteral("Día 1/clip #1 %.mp4"));
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     const TrashResult result = moveToTrash(clip);
     ASSERT_TRUE(result.location.has_value()) << result.error.value_or(QString()).toStdString();
     EXPECT_EQ(parentPath(*result.location), path("data/Trash/files")); // XDG_DATA_HOME, never the real home
-    EXPECT_EQ(readBytes(*result.location), "Día 1/clip #1 %.mp4");
+    EXPECT_EQ(readBytes(path("elsewhere/Trash/files/") + fileName(*result.location)), "Día 1/clip #1 %.mp4");
     EXPECT_FALSE(QFile::exists(clip));
 
     const std::optional<QString> info = trashInfoFor(*result.location);
@@ -168,20 +170,6 @@ TEST_F(TrashTest, AFileOnAnotherFileSystemGoesToTheTrashAtTheTopOfItsRealPath)
     EXPECT_EQ(readBytes(other.path() + "/card/clip.mp4"), "shm");
 }
 
-// The home trash may be a link to a folder elsewhere, as other applications accept.
-TEST_F(TrashTest, AHomeTrashThatIsALinkToAFolderIsUsed)
-{
-    ASSERT_TRUE(makeDir(path("elsewhere/Trash")) && makeDir(path("data")));
-    ASSERT_EQ(::symlink(native(path("elsewhere/Trash")).constData(), native(path("data/Trash")).constData()), 0);
-    const SortOutcome outcome = trashClips({planned(file("clip.mp4"))});
-    ASSERT_TRUE(outcome.failed.isEmpty()) << outcome.failed.join(u'\n').toStdString();
-    EXPECT_EQ(tree(path("elsewhere")), (QStringList{"Trash/", "Trash/files/", "Trash/files/clip.mp4", "Trash/info/",
-                                                    "Trash/info/clip.mp4.trashinfo"}));
-    EXPECT_TRUE(undo(outcome.moves).isEmpty());
-    EXPECT_EQ(readBytes(path("clip.mp4")), "clip.mp4");
-    EXPECT_EQ(tree(path("elsewhere/Trash")), (QStringList{"files/", "info/"}));
-}
-
 // A move that fails once the entry is written (refused, out of space, or the clip
 // changed while it was copied) reports it, leaves the clip where it was and no entry.
 TEST_F(TrashTest, AMoveFailingAfterItsEntryIsWrittenLeavesTheClipAndNoEntry)
@@ -194,9 +182,8 @@ TEST_F(TrashTest, AMoveFailingAfterItsEntryIsWrittenLeavesTheClipAndNoEntry)
         SCOPED_TRACE(w.how);
         const QString clip = file(QStringLiteral("%1/clip.mp4").arg(w.how));
         setMoveFault([&](MoveStep step, const QString &from, const QString &) {
-            if (step == MoveStep::Verify && !w.err) // an editor saves a new version over it
-                EXPECT_TRUE(writeBytes(from + ".new", "edited") && QFile::rename(from, from + ".old")
-                            && QFile::rename(from + ".new", from) && QFile::remove(from + ".old"));
+            if (step == MoveStep::Verify && !w.err)
+                EXPECT_TRUE(saveNewVersion(from, "edited"));
             return step == w.step ? w.err : step == MoveStep::Rename ? EXDEV : 0;
         });
         const SortOutcome outcome = trashClips({planned(clip)});
