@@ -7,9 +7,11 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -170,17 +172,25 @@ int createInfo(const QString &infoFile, const QString &pathValue, int &err)
     return -1;
 }
 
-bool isInfoName(const QByteArray &name)
+// The name of the file an entry stands for; empty for a name that is no entry's.
+QByteArray itemOf(const QByteArray &entry)
 {
-    return name.size() > qsizetype(sizeof infoSuffix - 1) && name.endsWith(infoSuffix);
+    constexpr qsizetype suffix = sizeof infoSuffix - 1;
+    return entry.size() > suffix && entry.endsWith(infoSuffix) ? entry.chopped(suffix) : QByteArray();
 }
 
-// An entry of ours whose file is not in the trash: an interrupted move wrote it.
-bool isOurLeftover(const QString &trash, const QByteArray &name, int fd)
+// The names in a folder, as the file system's bytes.
+QSet<QByteArray> namesIn(DIR *dir)
 {
-    const QByteArray item = name.chopped(sizeof infoSuffix - 1);
-    if (existsAt(trash + QStringLiteral("/files/") + QFile::decodeName(item)))
-        return false;
+    QSet<QByteArray> names;
+    while (const dirent *entry = ::readdir(dir))
+        names.insert(QByteArray(entry->d_name));
+    return names;
+}
+
+// Whether the open entry is one we wrote.
+bool ours(int fd)
+{
     char buffer[8192];
     const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
     const QByteArray text = QByteArray::fromRawData(buffer, n > 0 ? n : 0);
@@ -229,8 +239,23 @@ TrashResult moveToTrash(const QString &given)
     // their file.
     const QString trash = place->folder;
     const auto clearLeftovers = [&trash] {
-        removeLeftovers(trash + QStringLiteral("/info"), isInfoName,
-                        [&trash](const QByteArray &name, int fd) { return isOurLeftover(trash, name, fd); });
+        DIR *files = ::opendir(native(trash + QStringLiteral("/files")).constData());
+        if (!files)
+            return;
+        // One listing for the whole trash, which may hold thousands; the file is looked for
+        // again once its entry is held, as a move may have just put it there.
+        const QSet<QByteArray> present = namesIn(files);
+        const auto orphan = [&present](const QByteArray &name) {
+            const QByteArray item = itemOf(name);
+            return !item.isEmpty() && !present.contains(item);
+        };
+        const auto stillOrphan = [files](const QByteArray &name, int fd) {
+            struct stat st;
+            const int found = ::fstatat(::dirfd(files), itemOf(name).constData(), &st, AT_SYMLINK_NOFOLLOW);
+            return found != 0 && errno == ENOENT && ours(fd);
+        };
+        removeLeftovers(trash + QStringLiteral("/info"), orphan, stillOrphan);
+        ::closedir(files);
     };
 
     const QString name = fileName(path);
