@@ -16,17 +16,23 @@
         <source>Sorted</source>
         <translation>Ordenado</translation>
     </message>
-    <message>
-        <source>Finished with %d issue(s):</source>
-        <translation>Terminado con %d problema(s):</translation>
+    <message numerus="yes">
+        <source>Finished with %n issues:</source>
+        <translation>
+            <numerusform>Terminado con %n problema:</numerusform>
+            <numerusform>Terminado con %n problemas:</numerusform>
+        </translation>
     </message>
     <message>
         <source>Undone</source>
         <translation>Deshecho</translation>
     </message>
-    <message>
-        <source>Undone with %d issue(s):</source>
-        <translation>Deshecho con %d problema(s):</translation>
+    <message numerus="yes">
+        <source>Undone with %n issues:</source>
+        <translation>
+            <numerusform>Deshecho con %n problema:</numerusform>
+            <numerusform>Deshecho con %n problemas:</numerusform>
+        </translation>
     </message>
     <message>
         <source>Moved to Trash</source>

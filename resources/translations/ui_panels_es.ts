@@ -60,9 +60,12 @@
         <source>Rename</source>
         <translation>Renombrar</translation>
     </message>
-    <message>
-        <source>Rename %d Clips</source>
-        <translation>Renombrar %d clips</translation>
+    <message numerus="yes">
+        <source>Rename %n Clips</source>
+        <translation>
+            <numerusform>Renombrar %n clip</numerusform>
+            <numerusform>Renombrar %n clips</numerusform>
+        </translation>
     </message>
     <message>
         <source>Template</source>

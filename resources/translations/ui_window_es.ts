@@ -3,17 +3,19 @@
 <TS version="2.1" language="es">
 <context>
     <name>Vidorra</name>
-    <message>
-        <source>1 clip</source>
-        <translation>1 clip</translation>
+    <message numerus="yes">
+        <source>%n clips</source>
+        <translation>
+            <numerusform>%n clip</numerusform>
+            <numerusform>%n clips</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>%d clips</source>
-        <translation>%d clips</translation>
-    </message>
-    <message>
-        <source>%d clips · %@</source>
-        <translation>%d clips · %@</translation>
+    <message numerus="yes">
+        <source>%n clips · %@</source>
+        <translation>
+            <numerusform>%n clip · %@</numerusform>
+            <numerusform>%n clips · %@</numerusform>
+        </translation>
     </message>
     <message>
         <source>Reading %d of %d</source>
@@ -23,9 +25,12 @@
         <source>Stop</source>
         <translation>Detener</translation>
     </message>
-    <message>
-        <source>%d selected · %@</source>
-        <translation>%d seleccionados · %@</translation>
+    <message numerus="yes">
+        <source>%n selected · %@</source>
+        <translation>
+            <numerusform>%n seleccionado · %@</numerusform>
+            <numerusform>%n seleccionados · %@</numerusform>
+        </translation>
     </message>
     <message>
         <source>Reading…</source>

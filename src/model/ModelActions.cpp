@@ -24,7 +24,7 @@ QString finishedMessage(const QString &success, const QStringList &failed)
 {
     if (failed.isEmpty())
         return success;
-    return issues(L("Finished with %d issue(s):", {int(failed.size())}), failed);
+    return issues(Ln("Finished with %n issues:", failed.size()), failed);
 }
 
 QString sizeText(qint64 bytes)
@@ -85,7 +85,7 @@ void Model::revert()
             setOrganized(keptOrganized);
             setActionMessage(failed.isEmpty()
                                  ? L("Undone")
-                                 : issues(L("Undone with %d issue(s):", {int(failed.size())}), failed),
+                                 : issues(Ln("Undone with %n issues:", failed.size()), failed),
                              !failed.isEmpty());
             Q_EMIT actionFinished();
         });

@@ -2,12 +2,17 @@
 #include "Format.h"
 #include "LanguageTesting.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QThread>
 #include <QTranslator>
 
+#include <algorithm>
+#include <limits>
 #include <memory>
 #include <mutex>
 
@@ -19,6 +24,9 @@ namespace {
 // English has none, its texts are the keys.
 const QString kRoot = QStringLiteral(":/i18n");
 const QString kTableName = QStringLiteral("vidorra.qm");
+// English forms of the counted texts ("%n clip" beside the key "%n clips"); outside any
+// ".lproj" folder, since English texts are otherwise the keys themselves.
+const QString kEnglishCounts = QStringLiteral(":/i18n/counts/en.qm");
 const char kContext[] = "Vidorra";
 
 // The shipped languages, in order of preference when nothing matches.
@@ -97,6 +105,30 @@ std::shared_ptr<const Bundle> current()
     return gBundle;
 }
 
+// The English counted forms, loaded once; an empty table when missing.
+const QTranslator &englishCounts()
+{
+    static const QTranslator *table = [] {
+        auto *t = new QTranslator;
+        (void)t->load(kEnglishCounts);
+        return t;
+    }();
+    return *table;
+}
+
+// Tells every widget that the texts changed, as Qt itself does when a translator is
+// installed, and delivers it before returning: when apply() returns, every view has
+// re-set its texts in changeEvent(QEvent::LanguageChange).
+void announceLanguageChange()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread())
+        return;
+    QEvent change(QEvent::LanguageChange);
+    QCoreApplication::sendEvent(app, &change);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+}
+
 } // namespace
 
 QString L(const QString &key, const QVariantList &args)
@@ -116,6 +148,23 @@ QString L(const QString &key, const QVariantList &args)
     return formatText(text, args);
 }
 
+QString Ln(const QString &key, qint64 count, const QVariantList &args)
+{
+    const std::shared_ptr<const Bundle> bundle = current();
+    const QByteArray utf8 = key.toUtf8();
+    // The tables choose a form by an int; past its range every form is the plural one.
+    const int n = int(std::clamp<qint64>(count, 0, std::numeric_limits<int>::max()));
+    QString text;
+    if (bundle->translator)
+        text = bundle->translator->translate(kContext, utf8.constData(), nullptr, n);
+    if (text.isEmpty())
+        text = englishCounts().translate(kContext, utf8.constData(), nullptr, n);
+    if (text.isEmpty())
+        text = key;
+    text.replace(QLatin1String("%n"), QString::number(count));
+    return formatText(text, args);
+}
+
 namespace Language {
 
 void apply(const QString &code)
@@ -130,6 +179,7 @@ void apply(const QString &code)
     else
         store.setValue(QStringLiteral("AppleLanguages"), QStringList{code});
     store.sync();
+    announceLanguageChange();
 }
 
 bool isSpanish()
@@ -169,6 +219,11 @@ QString bundlePath()
 QString spanishTablePath()
 {
     return kRoot + QStringLiteral("/es.lproj/") + kTableName;
+}
+
+QString englishCountsPath()
+{
+    return kEnglishCounts;
 }
 
 } // namespace Language

@@ -1,5 +1,19 @@
 #pragma once
-// Every user-visible text goes through L, keyed by its English wording.
+// Every user-visible text goes through L (or Ln for a text with a count), keyed by its
+// English wording.
+//
+// Switching the language (Language::apply) sends QEvent::LanguageChange to every widget
+// before it returns. A view that sets a text once (a label, a button title, a tool tip,
+// a menu action) re-sets it there, in one place:
+//
+//     void changeEvent(QEvent *event) override
+//     {
+//         if (event->type() == QEvent::LanguageChange)
+//             retranslate();          // every fixed text of this view, through L/Ln
+//         Base::changeEvent(event);
+//     }
+//
+// Texts computed while painting need nothing: the event repaints every widget.
 
 #include <QString>
 #include <QVariantList>
@@ -12,6 +26,21 @@ namespace vidorra {
 // Always pass the key as a string literal: a test collects the keys from the sources and
 // checks that resources/translations/*_es.ts gives each one its Spanish.
 QString L(const QString &key, const QVariantList &args = {});
+
+// A text that names a count, in the form the language uses for it. `key` is the English
+// text for a count other than one, with "%n" where the count goes; the other
+// placeholders are filled from `args` as in L:
+//
+//                                          English          Spanish
+//     Ln("%n clips", 1)                    "1 clip"         "1 clip"
+//     Ln("%n clips", 21)                   "21 clips"       "21 clips"
+//     Ln("%n clips · %@", n, {size})       "2 clips · 4 MB" "2 clips · 4 MB"
+//
+// Each key needs its forms in two Linguist files, as a message with numerus="yes":
+// the English singular in resources/translations/<subsystem>_en.ts (the other English
+// form is the key itself), both Spanish forms in <subsystem>_es.ts. A test checks both
+// for every counted key in the sources. Without an entry the key shows as it stands.
+QString Ln(const QString &key, qint64 count, const QVariantList &args = {});
 
 namespace Language {
 // Switches the language at once: "system", "en" or "es".

@@ -19,5 +19,7 @@ int lazyCreationsForTesting();
 QString bundlePath();
 // The compiled Spanish table inside the resources.
 QString spanishTablePath();
+// The compiled English counted forms inside the resources.
+QString englishCountsPath();
 
 } // namespace vidorra::Language

@@ -197,7 +197,7 @@ RenameSheet::RenameSheet(const QList<Planned> &clips, RenameAction action, QWidg
     layout->setContentsMargins(18, 18, 18, 18);
     layout->setSpacing(12);
 
-    title = new QLabel(L("Rename %d Clips", {int(items.size())}), this);
+    title = new QLabel(Ln("Rename %n Clips", items.size()), this);
     title->setObjectName(QStringLiteral("renameTitle"));
     title->setFont(Fonts::sans(15, Fonts::Weight::Bold));
     layout->addWidget(title);

@@ -94,7 +94,7 @@ void StatusLine::refresh()
     const QList<Planned> &items = model->selectedItems();
     selected->setVisible(!items.isEmpty());
     if (!items.isEmpty())
-        selected->setText(L("%d selected · %@", {int(items.size()), stats(totalBytes(items), totalSeconds(items))}));
+        selected->setText(Ln("%n selected · %@", items.size(), {stats(totalBytes(items), totalSeconds(items))}));
 }
 
 } // namespace vidorra

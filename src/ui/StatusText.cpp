@@ -26,7 +26,7 @@ QString stats(qint64 bytes, double seconds)
 
 QString statusText(int clips, qint64 bytes, double seconds)
 {
-    return L("%d clips · %@", {clips, stats(bytes, seconds)});
+    return Ln("%n clips · %@", clips, {stats(bytes, seconds)});
 }
 
 } // namespace vidorra

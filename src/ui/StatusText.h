@@ -15,7 +15,7 @@ QString minutesSeconds(double seconds);
 // The size in the platform's file-size style (decimal units).
 QString fileSize(qint64 bytes);
 
-// "%d clips · %@" with the count and stats of the totals.
+// "%n clips · %@" with the count and stats of the totals.
 QString statusText(int clips, qint64 bytes, double seconds);
 
 } // namespace vidorra

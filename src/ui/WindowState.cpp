@@ -57,7 +57,7 @@ PileHeading pileHeading(const Planned &first)
 
 QString clipCount(qsizetype count)
 {
-    return count == 1 ? L("1 clip") : L("%d clips", {qlonglong(count)});
+    return Ln("%n clips", count);
 }
 
 qint64 totalBytes(const QList<Planned> &items)

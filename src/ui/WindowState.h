@@ -30,14 +30,14 @@ struct PileHeading {
 };
 PileHeading pileHeading(const Planned &first);
 
-// "1 clip" or "%d clips".
+// "1 clip", "2 clips".
 QString clipCount(qsizetype count);
 
 // Summed sizes and durations of clips.
 qint64 totalBytes(const QList<Planned> &items);
 double totalSeconds(const QList<Planned> &items);
 
-// "%d clips · %@" for the open pile, else for the current tab.
+// "%n clips · %@" for the open pile, else for the current tab.
 QString currentStatusText(const Model &model);
 
 } // namespace vidorra

@@ -93,7 +93,7 @@ TEST_F(ModelActions, TrashAsksReportsFailuresAndUndoes)
     EXPECT_TRUE(q.acceptButton == "Delete" && q.cancelButton == "Cancel" && q.acceptIsDestructive);
     waitFor(finished);
     EXPECT_EQ(fileNames(model->result()->items), QStringList{QFileInfo(clips[1]).fileName()});
-    EXPECT_TRUE(model->message().startsWith("Finished with 1 issue(s):\n" + QFileInfo(clips[1]).fileName() + ": "))
+    EXPECT_TRUE(model->message().startsWith("Finished with 1 issue:\n" + QFileInfo(clips[1]).fileName() + ": "))
         << model->message().toStdString();
     EXPECT_EQ(model->moves().size(), 4); // two clips with their companions
     EXPECT_TRUE(model->selection().isEmpty());

@@ -129,3 +129,29 @@ TEST_F(TextLanguage, FirstUseFromManyThreadsThenSwitchingUnderReaders)
     EXPECT_EQ(wrong.load(), 0);
     EXPECT_GT(reads.load(), 0);
 }
+
+TEST_F(TextLanguage, CountedTextsTakeTheFormOfTheirCount)
+{
+    const struct { const char *code; qint64 count; const char *clips, *issues; } rows[] = {
+        {"en", 0, "0 clips", "Finished with 0 issues:"}, {"en", 1, "1 clip", "Finished with 1 issue:"},
+        {"en", 2, "2 clips", "Finished with 2 issues:"}, {"en", 21, "21 clips", "Finished with 21 issues:"},
+        {"es", 0, "0 clips", "Terminado con 0 problemas:"}, {"es", 1, "1 clip", "Terminado con 1 problema:"},
+        {"es", 2, "2 clips", "Terminado con 2 problemas:"}, {"es", 21, "21 clips", "Terminado con 21 problemas:"},
+        // Past the tables' int range the count is still written whole, in the plural.
+        {"en", 5'000'000'000, "5000000000 clips", "Finished with 5000000000 issues:"},
+    };
+    for (const auto &row : rows) {
+        Language::apply(row.code);
+        EXPECT_EQ(Ln("%n clips", row.count), row.clips) << row.code << row.count;
+        EXPECT_EQ(Ln("Finished with %n issues:", row.count), row.issues) << row.code << row.count;
+    }
+    // Other placeholders are filled in order after the count; a key without forms shows as
+    // it stands, with its count.
+    Language::apply("es");
+    EXPECT_EQ(Ln("Rename %n Clips", 1), "Renombrar 1 clip");
+    EXPECT_EQ(Ln("%n clips · %@", 1, {"11.2 kB"}), "1 clip · 11.2 kB");
+    EXPECT_EQ(Ln("No forms for %n things, %d%%", 1, {7}), "No forms for 1 things, 7%");
+    Language::apply("en");
+    EXPECT_EQ(Ln("Rename %n Clips", 1), "Rename 1 Clip");
+    EXPECT_EQ(Ln("%n clips · %@", 1, {"11.2 kB"}), "1 clip · 11.2 kB");
+}

@@ -1,6 +1,7 @@
-// Every text the code passes to L has a Spanish entry in the table the build embeds.
-// The keys are collected from the sources as they stand, so a new L("...") without a
-// translation fails here.
+// Every text the code passes to L has a Spanish entry in the table the build embeds, and
+// every counted text passed to Ln has both Spanish forms and its English singular. The
+// keys are collected from the sources as they stand, so a new L("...") or Ln("...")
+// without a translation fails here.
 #include "LanguageTesting.h"
 
 #include <QDirIterator>
@@ -13,7 +14,10 @@
 
 namespace {
 
-struct Use { QString key, where; }; // where: file:line
+struct Use {
+    QString key, where; // where: file:line
+    bool counted;       // Ln: the text has forms by count
+};
 
 // Undoes the C escapes a key can contain: \n, \t, and \" \\ \' as themselves.
 QString unescape(const QString &literal)
@@ -29,9 +33,9 @@ QString unescape(const QString &literal)
 
 QList<Use> collectKeys(const QString &root)
 {
-    // L( followed by one string literal, or several that the compiler joins.
+    // L( or Ln( followed by one string literal, or several that the compiler joins.
     static const QRegularExpression call(
-        QStringLiteral(R"re((?<![\w.>])L\(\s*((?:"(?:[^"\\\n]|\\.)*"\s*)+))re"));
+        QStringLiteral(R"re((?<![\w.>])L(n?)\(\s*((?:"(?:[^"\\\n]|\\.)*"\s*)+))re"));
     static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\\n]|\\.)*)")re"));
     QList<Use> uses;
     QDirIterator it(root, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files, QDirIterator::Subdirectories);
@@ -46,10 +50,10 @@ QList<Use> collectKeys(const QString &root)
             const auto match = m.next();
             const int line = int(QStringView(text).left(match.capturedStart()).count(u'\n')) + 1;
             QString key;
-            auto pieces = piece.globalMatch(match.captured(1));
+            auto pieces = piece.globalMatch(match.captured(2));
             while (pieces.hasNext())
                 key += unescape(pieces.next().captured(1));
-            uses.append({key, path.mid(root.size() + 1) + u':' + QString::number(line)});
+            uses.append({key, path.mid(root.size() + 1) + u':' + QString::number(line), !match.captured(1).isEmpty()});
         }
     }
     return uses;
@@ -67,23 +71,32 @@ TEST(TextTranslationKeys, CollectorFindsCallsAndSkipsLookAlikes)
             "auto b = vidorra::L( \"Delete %d clips?\", {n});\n"
             "auto c = URL(\"not a key\"); auto d = x.L(\"nor this\");\n"
             "auto e = L(\"Say \\\"hi\\\"\");\n"
-            "auto f = L(\"Two \"\n    \"lines\", {1});\n");
+            "auto f = L(\"Two \"\n    \"lines\", {1});\n"
+            "auto g = Ln(\"%n clips\", n); auto h = xLn(\"nor this\", n);\n");
     f.close();
     QStringList keys;
     for (const Use &u : collectKeys(dir.path()))
-        keys << u.key;
-    EXPECT_EQ(keys, (QStringList{"Sorted", "Delete %d clips?", "Say \"hi\"", "Two lines"}));
+        keys << (u.counted ? QStringLiteral("n:") : QString()) + u.key;
+    EXPECT_EQ(keys, (QStringList{"Sorted", "Delete %d clips?", "Say \"hi\"", "Two lines", "n:%n clips"}));
 }
 
 TEST(TextTranslationKeys, EveryKeyInTheSourcesHasSpanish)
 {
-    QTranslator table;
+    QTranslator table, english;
     ASSERT_TRUE(table.load(vidorra::Language::spanishTablePath())) << "the Spanish table is not embedded";
+    ASSERT_TRUE(english.load(vidorra::Language::englishCountsPath())) << "the English forms are not embedded";
+    // A counted text needs a form for one and a form for many.
+    const auto hasForms = [](const QTranslator &t, const QByteArray &key) {
+        return !t.translate("Vidorra", key.constData(), nullptr, 1).isEmpty()
+            && !t.translate("Vidorra", key.constData(), nullptr, 2).isEmpty();
+    };
     QStringList missing;
     for (const Use &u : collectKeys(QStringLiteral(VIDORRA_SOURCE_DIR "/src"))) {
         const QByteArray key = u.key.toUtf8();
-        if (table.translate("Vidorra", key.constData()).isEmpty())
+        if (u.counted ? !hasForms(table, key) : table.translate("Vidorra", key.constData()).isEmpty())
             missing << u.where + QStringLiteral(": ") + u.key;
+        if (u.counted && !hasForms(english, key))
+            missing << u.where + QStringLiteral(": ") + u.key + QStringLiteral(" (English forms, <subsystem>_en.ts)");
     }
     EXPECT_TRUE(missing.isEmpty()) << "keys without Spanish (add them to resources/translations/"
                                       "<subsystem>_es.ts):\n"

@@ -377,7 +377,7 @@ TEST_F(WindowTest, MessageBarClearsAfterThreeSecondsUnlessItHasALineBreak)
     EXPECT_EQ(model->message(), QStringLiteral("second"));
 
     // A list of issues stays until it is closed.
-    model->setMessage(QStringLiteral("Finished with 1 issue(s):\nDJI_0001.MP4: denied"));
+    model->setMessage(QStringLiteral("Finished with 1 issue:\nDJI_0001.MP4: denied"));
     EXPECT_FALSE(clock->pending);
     click(window->messageBar()->findChild<QAbstractButton *>());
     EXPECT_TRUE(model->message().isEmpty());

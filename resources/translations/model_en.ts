@@ -1,0 +1,22 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<!-- Application model: the English singular of counted texts; the plural is the key itself. -->
+<context>
+    <name>Vidorra</name>
+    <message numerus="yes">
+        <source>Finished with %n issues:</source>
+        <translation>
+            <numerusform>Finished with %n issue:</numerusform>
+            <numerusform>Finished with %n issues:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Undone with %n issues:</source>
+        <translation>
+            <numerusform>Undone with %n issue:</numerusform>
+            <numerusform>Undone with %n issues:</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>
