@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QMenuBar>
 #include <QSettings>
 #include <QTimer>
@@ -58,21 +59,40 @@ void VidorraApp::createWindow()
 
 void VidorraApp::installMenus()
 {
-    QMenu *file = win->menuBar()->addMenu(L("File"));
-    open = file->addAction(L("Open…"));
+    fileMenu = win->menuBar()->addMenu(QString());
+    open = fileMenu->addAction(QString());
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(open, &QAction::triggered, m.get(), &Model::openPanel);
-    settings = file->addAction(L("Settings…"));
+    settings = fileMenu->addAction(QString());
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     connect(settings, &QAction::triggered, this, [this] { m->setShowSettings(true); });
-    file->addSeparator();
-    QAction *quit = file->addAction(L("Quit"));
+    fileMenu->addSeparator();
+    quit = fileMenu->addAction(QString());
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(quit, &QAction::triggered, win.get(), &QWidget::close);
 
-    QMenu *help = win->menuBar()->addMenu(L("Help"));
-    about = help->addAction(L("About Vidorra"));
+    helpMenu = win->menuBar()->addMenu(QString());
+    about = helpMenu->addAction(QString());
     connect(about, &QAction::triggered, this, [this] { showAboutPanel(win.get()); });
+    retranslateMenus();
+    win->installEventFilter(this);
+}
+
+void VidorraApp::retranslateMenus()
+{
+    fileMenu->setTitle(L("File"));
+    open->setText(L("Open…"));
+    settings->setText(L("Settings…"));
+    quit->setText(L("Quit"));
+    helpMenu->setTitle(L("Help"));
+    about->setText(L("About Vidorra"));
+}
+
+bool VidorraApp::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == win.get() && event->type() == QEvent::LanguageChange)
+        retranslateMenus();
+    return QObject::eventFilter(watched, event);
 }
 
 void VidorraApp::didFinishLaunching()

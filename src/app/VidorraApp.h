@@ -10,6 +10,7 @@
 
 class QAction;
 class QApplication;
+class QMenu;
 
 namespace vidorra {
 
@@ -44,18 +45,26 @@ Q_SIGNALS:
     // The posted launch tasks have run.
     void launched();
 
+protected:
+    // The window's QEvent::LanguageChange words the menus again.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void willFinishLaunching();
     void createWindow();
     void installMenus();
+    void retranslateMenus();
     void didFinishLaunching();
 
     std::unique_ptr<Model> m;
     std::unique_ptr<MainWindow> win;
     FrameKeeper *frames = nullptr;
+    QMenu *fileMenu = nullptr;
+    QMenu *helpMenu = nullptr;
     QAction *about = nullptr;
     QAction *settings = nullptr;
     QAction *open = nullptr;
+    QAction *quit = nullptr;
 };
 
 // The program: one instance per user, then the launch and the event loop.

@@ -5,6 +5,7 @@
 #include <Language.h>
 
 #include <QAudioOutput>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMediaPlayer>
@@ -217,6 +218,13 @@ void PlayerSurface::syncControls()
     if (!dragging_)
         position_->setValue(int(std::min<qint64>(position, INT_MAX)));
     time_->setText(clockText(position) + QStringLiteral(" / ") + clockText(duration));
+}
+
+void PlayerSurface::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        syncControls(); // the play button's tool tip
+    QWidget::changeEvent(event);
 }
 
 void PlayerSurface::resizeEvent(QResizeEvent *event)

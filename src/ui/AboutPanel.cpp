@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -102,14 +103,44 @@ QString aboutCredits()
         + L("DJI and Osmo are trademarks of SZ DJI Technology Co., Ltd. Vidorra is not affiliated with or endorsed by DJI.");
 }
 
+namespace {
+
+// The panel; its texts follow the language while it is open.
+class AboutDialog : public QDialog {
+public:
+    explicit AboutDialog(QWidget *parent) : QDialog(parent) {}
+
+protected:
+    void changeEvent(QEvent *event) override
+    {
+        if (event->type() == QEvent::LanguageChange)
+            retranslate();
+        QDialog::changeEvent(event);
+    }
+
+public:
+    void retranslate()
+    {
+        setWindowTitle(L("About Vidorra"));
+        const QString versionText = appVersion();
+        if (auto *version = findChild<QLabel *>(QStringLiteral("aboutVersion")))
+            version->setText(versionText.isEmpty() ? QString() : L("Version %@", {versionText}));
+        if (auto *credits = findChild<QLabel *>(QStringLiteral("aboutCredits")))
+            credits->setText(aboutCredits());
+        if (auto *close = findChild<QPushButton *>(QStringLiteral("aboutClose")))
+            close->setText(L("Close"));
+    }
+};
+
+} // namespace
+
 QDialog *showAboutPanel(QWidget *parent)
 {
     static QPointer<QDialog> open;
     if (!open) {
-        auto *dialog = new QDialog(parent ? parent->window() : nullptr);
+        auto *dialog = new AboutDialog(parent ? parent->window() : nullptr);
         dialog->setObjectName(QStringLiteral("aboutPanel"));
         dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->setWindowTitle(L("About Vidorra"));
         dialog->setFixedWidth(300);
 
         auto *layout = new QVBoxLayout(dialog);
@@ -130,7 +161,7 @@ QDialog *showAboutPanel(QWidget *parent)
         layout->addWidget(name);
 
         const QString versionText = appVersion();
-        auto *version = new QLabel(versionText.isEmpty() ? QString() : L("Version %@", {versionText}), dialog);
+        auto *version = new QLabel(dialog);
         version->setObjectName(QStringLiteral("aboutVersion"));
         version->setFont(Fonts::sans(11));
         version->setAlignment(Qt::AlignHCenter);
@@ -138,7 +169,7 @@ QDialog *showAboutPanel(QWidget *parent)
         layout->addWidget(version);
         layout->addSpacing(10);
 
-        auto *credits = new QLabel(aboutCredits(), dialog);
+        auto *credits = new QLabel(dialog);
         credits->setObjectName(QStringLiteral("aboutCredits"));
         credits->setFont(Fonts::sans(11));
         credits->setWordWrap(true);
@@ -152,13 +183,14 @@ QDialog *showAboutPanel(QWidget *parent)
 
         auto *row = new QHBoxLayout;
         row->addStretch();
-        auto *close = new QPushButton(L("Close"), dialog);
+        auto *close = new QPushButton(dialog);
         close->setObjectName(QStringLiteral("aboutClose"));
         close->setDefault(true);
         QObject::connect(close, &QPushButton::clicked, dialog, &QDialog::close);
         row->addWidget(close);
         row->addStretch();
         layout->addLayout(row);
+        dialog->retranslate();
         open = dialog;
     }
     open->show();

@@ -7,6 +7,7 @@
 #include "model/Model.h"
 #include "text/Language.h"
 
+#include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QPropertyAnimation>
@@ -43,6 +44,15 @@ ActionRow::ActionRow(Model *model, QWidget *parent)
                         &Model::scanningChanged, &Model::openFolderChanged})
         connect(model, signal, this, &ActionRow::refresh);
     refresh();
+}
+
+void ActionRow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        openButton->setTitle(L("Open Folder"));
+        sort->setTitle(L("Sort"));
+    }
+    QWidget::changeEvent(event);
 }
 
 void ActionRow::refresh()

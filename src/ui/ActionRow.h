@@ -29,6 +29,9 @@ Q_SIGNALS:
     void openFolderClicked();
     void sortClicked();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     Model *model;
     OpenFolderButton *openButton;

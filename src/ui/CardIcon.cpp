@@ -10,9 +10,14 @@ namespace vidorra {
 CardIcon::CardIcon(const QString &symbol, const QString &help, bool active, QWidget *parent)
     : HoverButton(120, parent), glyph(symbol), lit(active)
 {
+    setHelp(help);
+    setFixedSize(sizeHint());
+}
+
+void CardIcon::setHelp(const QString &help)
+{
     setToolTip(help);
     setAccessibleName(help);
-    setFixedSize(sizeHint());
 }
 
 void CardIcon::setActive(bool active)

@@ -12,6 +12,7 @@ public:
     CardIcon(const QString &symbol, const QString &help, bool active = false, QWidget *parent = nullptr);
 
     QString symbol() const { return glyph; }
+    void setHelp(const QString &help);
     void setActive(bool active);
     bool isActive() const { return lit; }
     QSize sizeHint() const override { return {26, 26}; }

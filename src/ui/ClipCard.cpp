@@ -68,9 +68,10 @@ ClipCard::ClipCard(QWidget *parent)
     setAttribute(Qt::WA_Hover, true);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
 
-    colorButton = new CardIcon(QStringLiteral("wand.and.stars"), L("Color"), false, this);
-    playButton = new CardIcon(QStringLiteral("play.fill"), L("Play"), false, this);
-    revealButton = new CardIcon(QStringLiteral("folder.fill"), L("Show in Finder"), false, this);
+    colorButton = new CardIcon(QStringLiteral("wand.and.stars"), QString(), false, this);
+    playButton = new CardIcon(QStringLiteral("play.fill"), QString(), false, this);
+    revealButton = new CardIcon(QStringLiteral("folder.fill"), QString(), false, this);
+    retranslate();
     connect(colorButton, &QAbstractButton::clicked, this, [this] {
         override = !lutOn();
         lutChanged();
@@ -192,6 +193,20 @@ void ClipCard::lutChanged()
         PreviewPlayer::scrub(*scrub, item->id);
     }
     update();
+}
+
+void ClipCard::retranslate()
+{
+    colorButton->setHelp(L("Color"));
+    playButton->setHelp(L("Play"));
+    revealButton->setHelp(L("Show in Finder"));
+}
+
+void ClipCard::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(event);
 }
 
 QRectF ClipCard::pictureRect() const

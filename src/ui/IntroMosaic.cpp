@@ -46,6 +46,8 @@ void IntroMosaic::setClips(const QList<Planned> &list)
 
 void IntroMosaic::setProgress(bool scanning, int done, int total)
 {
+    readDone = done;
+    readTotal = total;
     progress->setText(L("Reading %d of %d", {done, total}));
     progress->setVisible(scanning);
     place();
@@ -69,6 +71,11 @@ void IntroMosaic::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange)
         styleProgress();
+    if (event->type() == QEvent::LanguageChange) {
+        button->setTitle(L("Organize"));
+        progress->setText(L("Reading %d of %d", {readDone, readTotal}));
+        place();
+    }
     QWidget::changeEvent(event);
 }
 

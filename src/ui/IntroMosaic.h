@@ -41,6 +41,7 @@ private:
     void styleProgress();
 
     QList<Planned> clips;
+    int readDone = 0, readTotal = 0;
     QList<ChaosTile *> pool;
     OrganizeButton *button;
     QLabel *progress;

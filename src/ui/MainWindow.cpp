@@ -173,7 +173,7 @@ void MainWindow::wireModel()
     for (auto signal : {&Model::resultChanged, &Model::organizedChanged, &Model::scanningChanged,
                         &Model::scanDoneChanged, &Model::scanTotalChanged})
         connect(m, signal, this, &MainWindow::refreshFace);
-    for (auto signal : {&Model::libChanged, &Model::openFolderChanged, &Model::languageChanged})
+    for (auto signal : {&Model::libChanged, &Model::openFolderChanged})
         connect(m, signal, this, &MainWindow::refreshHeader);
     for (auto signal : {&Model::libChanged, &Model::resultChanged, &Model::openFolderChanged,
                         &Model::lutEnabledChanged, &Model::busyChanged, &Model::scanningChanged})
@@ -182,7 +182,13 @@ void MainWindow::wireModel()
     connect(m, &Model::selectedItemsChanged, this, &MainWindow::refreshSelection);
     connect(m, &Model::dropTargetedChanged, this, [this] { highlight->setActive(m->dropTargeted()); });
     connect(m, &Model::previewChanged, this, [this] { keys->setPreviewOpen(m->preview().has_value()); });
-    connect(m, &Model::languageChanged, this, [this] { setWindowTitle(L("Vidorra")); });
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        setWindowTitle(L("Vidorra"));
+    QMainWindow::changeEvent(event);
 }
 
 bool MainWindow::introShown() const { return faces->currentWidget() == intro; }

@@ -92,6 +92,13 @@ MessageBar::MessageBar(Model *model, QWidget *parent)
     messageChanged();
 }
 
+void MessageBar::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        closeButton->setToolTip(L("Close"));
+    QWidget::changeEvent(event);
+}
+
 void MessageBar::setClearTimer(std::unique_ptr<ClearTimer> t)
 {
     if (timer)

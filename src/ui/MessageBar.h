@@ -40,6 +40,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

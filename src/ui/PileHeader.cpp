@@ -56,7 +56,7 @@ QString PileHeader::detail() const { return detailLabel->isVisibleTo(this) ? det
 
 void PileHeader::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::LanguageChange)
         restyle();
     QWidget::changeEvent(event);
 }

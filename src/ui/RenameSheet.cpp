@@ -9,6 +9,7 @@
 #include "text/Language.h"
 
 #include <QAbstractListModel>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -190,21 +191,19 @@ RenameSheet::RenameSheet(const QList<Planned> &clips, RenameAction action, QWidg
     : QDialog(parent), items(clips), onRename(std::move(action))
 {
     setObjectName(QStringLiteral("renameSheet"));
-    setWindowTitle(L("Rename"));
     setFixedSize(kSheetWidth, kSheetHeight);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(18, 18, 18, 18);
     layout->setSpacing(12);
 
-    title = new QLabel(Ln("Rename %n Clips", items.size()), this);
+    title = new QLabel(this);
     title->setObjectName(QStringLiteral("renameTitle"));
     title->setFont(Fonts::sans(15, Fonts::Weight::Bold));
     layout->addWidget(title);
 
     field = new QLineEdit(this);
     field->setObjectName(QStringLiteral("renameTemplate"));
-    field->setPlaceholderText(L("Template"));
     field->setFont(panelMonoFont(12));
     field->setClearButtonEnabled(false);
     layout->addWidget(field);
@@ -212,16 +211,18 @@ RenameSheet::RenameSheet(const QList<Planned> &clips, RenameAction action, QWidg
     auto *tokenRow = new QHBoxLayout;
     tokenRow->setSpacing(6);
     for (const QString &token : tokens()) {
-        auto *button = new TokenButton(tokenLabel(token), this);
+        auto *button = new TokenButton(QString(), this);
         button->setObjectName(QStringLiteral("token") + token);
         button->setToolTip(token);
         connect(button, &QAbstractButton::clicked, this, [this, token] { appendToken(token); });
         tokenRow->addWidget(button);
+        tokenButtons.append(button);
     }
     tokenRow->addStretch();
-    auto *reset = new LinkButton(L("Reset"), this);
+    auto *resetLink = new LinkButton(QString(), this);
+    reset = resetLink;
     reset->setObjectName(QStringLiteral("renameReset"));
-    reset->setMuted(true);
+    resetLink->setMuted(true);
     connect(reset, &QAbstractButton::clicked, this, &RenameSheet::resetTemplate);
     tokenRow->addWidget(reset);
     layout->addLayout(tokenRow);
@@ -251,7 +252,7 @@ RenameSheet::RenameSheet(const QList<Planned> &clips, RenameAction action, QWidg
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    cancelBtn = new QPushButton(L("Cancel"), this);
+    cancelBtn = new QPushButton(this);
     cancelBtn->setObjectName(QStringLiteral("renameCancel"));
     cancelBtn->setAutoDefault(false);
     connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -267,7 +268,31 @@ RenameSheet::RenameSheet(const QList<Planned> &clips, RenameAction action, QWidg
     connect(field, &QLineEdit::textChanged, this, &RenameSheet::templateEdited);
     field->setText(Preferences::renameTemplate());
     templateEdited(field->text());
+    retranslate();
     field->setFocus();
+}
+
+// Every fixed text of the sheet, in the language now in effect.
+void RenameSheet::retranslate()
+{
+    setWindowTitle(L("Rename"));
+    title->setText(Ln("Rename %n Clips", items.size()));
+    field->setPlaceholderText(L("Template"));
+    for (qsizetype i = 0; i < tokenButtons.size(); ++i) {
+        tokenButtons[i]->setText(tokenLabel(tokens()[i]));
+        tokenButtons[i]->updateGeometry();
+    }
+    reset->setText(L("Reset"));
+    reset->updateGeometry();
+    cancelBtn->setText(L("Cancel"));
+    renameBtn->setText(L("Rename %d", {int(currentPlans.size())}));
+}
+
+void RenameSheet::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QDialog::changeEvent(event);
 }
 
 void RenameSheet::showEvent(QShowEvent *event)

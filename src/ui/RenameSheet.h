@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <functional>
 
+class QAbstractButton;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -46,8 +47,10 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void retranslate();
     void templateEdited(const QString &text);
     void confirm();
 
@@ -57,6 +60,8 @@ private:
 
     QLabel *title = nullptr;
     QLineEdit *field = nullptr;
+    QList<QAbstractButton *> tokenButtons;   // in the order of tokens()
+    QAbstractButton *reset = nullptr;
     QListView *list = nullptr;
     RenamePlanList *listModel = nullptr;
     QPushButton *cancelBtn = nullptr;

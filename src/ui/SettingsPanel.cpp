@@ -136,7 +136,6 @@ SettingsPanel::SettingsPanel(Model *m, QWidget *window, ColorTables *tables)
     connect(language, &SegmentedChoice::chosen, this, [this](const QString &code) {
         if (model)
             model->setLanguage(code); // stores, switches the texts, relabels the clips
-        retranslate();
     });
     connect(appearance, &SegmentedChoice::chosen, this, [](const QString &mode) {
         Preferences::setAppearance(mode);
@@ -163,10 +162,7 @@ SettingsPanel::SettingsPanel(Model *m, QWidget *window, ColorTables *tables)
             else if (!model->showSettings() && isVisible())
                 hide();
         });
-        connect(model, &Model::languageChanged, this, [this] {
-            language->setValue(model->language());
-            retranslate();
-        });
+        connect(model, &Model::languageChanged, this, [this] { language->setValue(model->language()); });
     }
 
     retranslate();
@@ -233,6 +229,8 @@ void SettingsPanel::changeEvent(QEvent *event)
     QFrame::changeEvent(event);
     if (event->type() == QEvent::PaletteChange)
         restyle();
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
 }
 
 // Every text of the panel, in the language now in effect.

@@ -46,8 +46,7 @@ StatusLine::StatusLine(Model *model, QWidget *parent)
     connect(stop, &QPushButton::clicked, model, &Model::stopScan);
     for (auto signal : {&Model::sourceNameChanged, &Model::sourcePathChanged, &Model::scanningChanged,
                         &Model::scanDoneChanged, &Model::scanTotalChanged, &Model::libChanged,
-                        &Model::selectedItemsChanged, &Model::openFolderChanged, &Model::resultChanged,
-                        &Model::languageChanged})
+                        &Model::selectedItemsChanged, &Model::openFolderChanged, &Model::resultChanged})
         connect(model, signal, this, &StatusLine::refresh);
     refresh();
 }
@@ -56,6 +55,13 @@ QString StatusLine::sourceText() const { return source->isVisibleTo(this) ? sour
 QString StatusLine::mainText() const { return main->text(); }
 QString StatusLine::sortedText() const { return sorted->isVisibleTo(this) ? sorted->text() : QString(); }
 QString StatusLine::selectionText() const { return selected->isVisibleTo(this) ? selected->text() : QString(); }
+
+void StatusLine::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        refresh();
+    QWidget::changeEvent(event);
+}
 
 void StatusLine::refresh()
 {
@@ -76,9 +82,9 @@ void StatusLine::refresh()
         source->setToolTip(model->sourcePath());
     }
 
+    stop->setText(L("Stop"));
     if (model->scanning()) {
         main->setText(L("Reading %d of %d", {model->scanDone(), model->scanTotal()}));
-        stop->setText(L("Stop"));
         stop->show();
     } else {
         main->setText(currentStatusText(*model));

@@ -26,6 +26,9 @@ public:
 public Q_SLOTS:
     void refresh();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     Model *model;
     QLabel *folderIcon;

@@ -8,6 +8,7 @@
 #include "model/Model.h"
 #include "text/Language.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPainter>
 
@@ -37,7 +38,7 @@ TitleRow::TitleRow(Model *model, QWidget *parent)
     connect(theme, &QAbstractButton::clicked, this, &TitleRow::themeClicked);
     for (auto signal : {&Model::movesChanged, &Model::organizedChanged, &Model::selectedItemsChanged,
                         &Model::scanningChanged, &Model::libChanged, &Model::lutEnabledChanged,
-                        &Model::resultChanged, &Model::languageChanged})
+                        &Model::resultChanged})
         connect(model, signal, this, &TitleRow::refresh);
     connect(AppearanceNotifier::instance(), &AppearanceNotifier::schemeChanged, this, &TitleRow::refresh);
     refresh();
@@ -60,6 +61,13 @@ void TitleRow::refresh()
     color->setHelp(L("Color"));
     rename->setHelp(L("Rename"));
     settings->setHelp(L("Settings"));
+}
+
+void TitleRow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        refresh();
+    QWidget::changeEvent(event);
 }
 
 void TitleRow::paintEvent(QPaintEvent *)

@@ -3,7 +3,6 @@
 
 #include "../ui/helpers/TestHelpers.h"
 
-#include "CoverLoader.h"
 #include "SingleInstance.h"
 #include "VidorraApp.h"
 #include "WindowFrames.h"
@@ -176,17 +175,4 @@ TEST(Launch, ChosenColorTablesAreReadAtLaunchAndAgainWhenTheApplicationBecomesAc
     EXPECT_NE(LUTEngine::table(LUTEngine::Grade::dLog2), LUTEngine::dLog2());
     app.window()->close();
     LUTEngine::setTable(LUTEngine::Grade::dLog2, nullptr);
-}
-
-int main(int argc, char **argv)
-{
-    usePrivateHome();
-    QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Vidorra"));
-    QCoreApplication::setApplicationName(QStringLiteral("Vidorra"));
-    ::testing::InitGoogleTest(&argc, argv);
-    const int failed = RUN_ALL_TESTS();
-    // Picture decodes still running must not outlive the application (image plugins).
-    waitUntil([] { return CoverLoader::gate().free() == 4 && CoverLoader::gate().waiting() == 0; });
-    return failed;
 }
