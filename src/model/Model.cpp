@@ -82,9 +82,17 @@ void Model::setLanguage(const QString &code)
 {
     if (code == language_)
         return;
+    // Tabs are named by their resolution label, and the only worded one is the tab of
+    // unknown clips: the user stays on it across the switch.
+    const bool onUnknownTab = tab_ && *tab_ == L("Unknown");
     language_ = code;
     Preferences::setAppLanguage(code);
     Language::apply(code);
+    if (onUnknownTab) {
+        tab_ = L("Unknown");
+        sharedTab_->set(tab_);
+        Q_EMIT tabChanged();
+    }
     Q_EMIT languageChanged();
     setOpenFolder(std::nullopt); // pile names are worded in the language
     relabel();

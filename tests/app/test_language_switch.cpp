@@ -279,3 +279,26 @@ TEST_F(LanguageSwitch, EveryFaceFollowsBothWays)
     std::unique_ptr<QMenu> pileMenu(window->pileList()->cards().first()->makeContextMenu());
     EXPECT_EQ(leftovers(true, {cardMenu.get(), pileMenu.get()}), QString()) << "context menus";
 }
+
+TEST_F(LanguageSwitch, TheTabStaysAndTheOpenPileCloses)
+{
+    QTest::mouseClick(window->introMosaic()->organizeButton(), Qt::LeftButton);
+    const QString unknown = model->lib().tabs.last().name;
+    ASSERT_EQ(unknown, QStringLiteral("Unknown"));
+    window->selectTab(unknown);
+    window->enter(model->lib().sections.first().folder);
+    ASSERT_TRUE(model->openFolder());
+
+    model->setLanguage(QStringLiteral("es"));
+    EXPECT_EQ(model->lib().current, QStringLiteral("Desconocido"));
+    EXPECT_EQ(window->tabBar()->current(), QStringLiteral("Desconocido"));
+    EXPECT_EQ(model->lib().visible.size(), 3);
+    EXPECT_FALSE(model->openFolder());
+    model->setLanguage(QStringLiteral("en"));
+    EXPECT_EQ(model->lib().current, QStringLiteral("Unknown"));
+
+    // A resolution tab is never worded, and stays as well.
+    window->selectTab(QStringLiteral("1080p"));
+    model->setLanguage(QStringLiteral("es"));
+    EXPECT_EQ(model->lib().current, QStringLiteral("1080p"));
+}
