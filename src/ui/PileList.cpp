@@ -4,6 +4,8 @@
 #include "PileCard.h"
 #include "PileGrid.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QVBoxLayout>
 
 namespace vidorra {
@@ -38,6 +40,11 @@ void PileList::setGroups(const QList<LibraryGroup> &groups, bool colorOn)
     }
     for (qsizetype i = 0; i < groups.size(); ++i)
         blocks[i]->setGroup(groups[i], colorOn);
+    // The scroll area sizes the blocks' column only when asked by a layout request, and
+    // Qt posts none for a hidden area: blocks filled behind the intro would keep the old
+    // column's height and cut their cards short. Ask now, shown or not.
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(this, &request);
 }
 
 QList<PileCard *> PileList::cards() const

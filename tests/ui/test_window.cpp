@@ -179,6 +179,32 @@ TEST_F(WindowTest, DroppingAFolderShowsTheIntroThenTabsAndPiles)
     EXPECT_EQ(window->pileList()->cards().size(), model->lib().sections.size());
 }
 
+TEST_F(WindowTest, PilesKeepTheirSizeWhenAnotherFolderIsOpenedDuringTheIntro)
+{
+    window->resize(1024, 704);
+    writeClips(folder, 6);
+    const QString second = freshFolder();
+    writeClips(second, 7);
+    writeClips(second, 3, fullHD, 8);
+    writeClips(second, 4, dlog2, 11);
+    drop({QUrl::fromLocalFile(folder)});
+    ASSERT_TRUE(scanEnded() && window->introShown());
+    drop({QUrl::fromLocalFile(second)});
+    ASSERT_TRUE(waitUntil([&] { return model->lastURLs() == QStringList{second} && !model->scanning(); }));
+    ASSERT_TRUE(window->introShown());
+    click(window->introMosaic()->organizeButton());
+
+    // Every pile card is whole: inside its block, which is as tall as its cards need.
+    const QList<PileCard *> cards = window->pileList()->cards();
+    ASSERT_FALSE(cards.isEmpty());
+    for (PileCard *card : cards) {
+        QWidget *block = card->parentWidget();
+        EXPECT_GE(block->height(), block->heightForWidth(block->width()));
+        EXPECT_TRUE(block->rect().contains(card->geometry())) << qPrintable(card->title());
+        EXPECT_EQ(card->height(), card->heightForWidth(card->width()));
+    }
+}
+
 TEST_F(WindowTest, DropsWithoutFilesAreRefusedAndTheHighlightFollowsTheDrag)
 {
     QMimeData text, files;
