@@ -58,7 +58,9 @@ QString StatusLine::selectionText() const { return selected->isVisibleTo(this) ?
 
 void StatusLine::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::LanguageChange)
+    // The labels carry their colour in their own palettes: an appearance switch has to
+    // colour them again, or they keep the old appearance's text colour.
+    if (event->type() == QEvent::LanguageChange || event->type() == QEvent::PaletteChange)
         refresh();
     QWidget::changeEvent(event);
 }

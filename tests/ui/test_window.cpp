@@ -30,6 +30,7 @@
 
 #include <QDragEnterEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -458,6 +459,24 @@ TEST_F(WindowTest, OpenRootWithoutAFolderSaysSoAndTheThemeToolTogglesTheAppearan
     EXPECT_EQ(theme->help(), QStringLiteral("Light"));   // it now offers the way back
     click(theme);
     EXPECT_EQ(schemeOf(window.get()), Scheme::Light);
+}
+
+TEST_F(WindowTest, StatusLineTextFollowsEveryAppearanceSwitch)
+{
+    writeClips(folder, 3);
+    loadOrganized();
+    const auto colours = [this] {
+        QSet<QRgb> seen;
+        for (QLabel *label : window->statusLine()->findChildren<QLabel *>())
+            if (label->pixmap().isNull())
+                seen.insert(label->palette().color(QPalette::WindowText).rgba());
+        return seen;
+    };
+    for (Scheme scheme : {Scheme::Dark, Scheme::Light, Scheme::Dark}) {
+        click(window->titleRow()->themeTool());
+        ASSERT_EQ(currentScheme(), scheme);
+        EXPECT_TRUE(waitUntil([&] { return colours() == QSet<QRgb>{Glass::secondary().in(scheme).rgba()}; }, 2000));
+    }
 }
 
 TEST(Appearance, ModesCompareExactlyAndOthersFollowTheDesktop)
