@@ -80,5 +80,17 @@
         <source>Folders and movies (*.mp4 *.MP4 *.mov *.MOV)</source>
         <translation>Carpetas y vídeos (*.mp4 *.MP4 *.mov *.MOV)</translation>
     </message>
+    <message>
+        <source>No file manager could show “%@”.</source>
+        <translation>Ningún gestor de archivos pudo mostrar «%@».</translation>
+    </message>
+    <message>
+        <source>No web browser could open %@.</source>
+        <translation>Ningún navegador pudo abrir %@.</translation>
+    </message>
+    <message>
+        <source>No mail program could start a message to %@.</source>
+        <translation>Ningún programa de correo pudo empezar un mensaje a %@.</translation>
+    </message>
 </context>
 </TS>

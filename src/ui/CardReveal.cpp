@@ -1,11 +1,12 @@
 #include "CardReveal.h"
 
+#include "DesktopOpen.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -21,7 +22,7 @@ std::function<void(const QStringList &)> &handler()
 
 void openFolderOf(const QString &path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    openWithDesktop(QUrl::fromLocalFile(QFileInfo(path).absolutePath()), DesktopTarget::Folder);
 }
 
 } // namespace

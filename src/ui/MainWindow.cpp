@@ -6,6 +6,7 @@
 #include "CardReveal.h"
 #include "ClipCard.h"
 #include "ColorTables.h"
+#include "DesktopOpen.h"
 #include "FadeIn.h"
 #include "DropTarget.h"
 #include "EmptyState.h"
@@ -30,7 +31,7 @@
 #include "model/Preferences.h"
 #include "text/Language.h"
 
-#include <QDesktopServices>
+#include <QPointer>
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -53,6 +54,11 @@ MainWindow::MainWindow(Model *model, QWidget *parent) : QMainWindow(parent), m(m
     buildFaces();
     wireModel();
     m->setPrompts(this);
+    // Whatever the desktop cannot open is told in the message bar.
+    setDesktopFailureReporter([model = QPointer<Model>(m)](const QString &text) {
+        if (model)
+            model->setMessage(text);
+    });
     refreshFace();
     refreshHeader();
     refreshContent();
@@ -61,6 +67,7 @@ MainWindow::MainWindow(Model *model, QWidget *parent) : QMainWindow(parent), m(m
 
 MainWindow::~MainWindow()
 {
+    setDesktopFailureReporter({});
     m->setPrompts(nullptr);
 }
 
@@ -303,7 +310,7 @@ void MainWindow::openRoot()
         m->setMessage(L("Folder not found"));
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(*root));
+    openWithDesktop(QUrl::fromLocalFile(*root), DesktopTarget::Folder);
 }
 
 void MainWindow::toggleTheme()

@@ -1,6 +1,7 @@
 #include "SettingsPanel.h"
 
 #include "AboutPanel.h"
+#include "DesktopOpen.h"
 #include "Appearance.h"
 #include "ColorTables.h"
 #include "Fonts.h"
@@ -10,7 +11,6 @@
 #include "model/Preferences.h"
 #include "text/Language.h"
 
-#include <QDesktopServices>
 #include <algorithm>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -145,9 +145,10 @@ SettingsPanel::SettingsPanel(Model *m, QWidget *window, ColorTables *tables)
         if (Preferences::skipIntro() != on)
             Preferences::setSkipIntro(on);
     });
-    connect(updates, &QAbstractButton::clicked, this, [] { QDesktopServices::openUrl(updatesUrl()); });
+    connect(updates, &QAbstractButton::clicked, this,
+            [] { openWithDesktop(updatesUrl(), DesktopTarget::WebPage); });
     connect(support, &QAbstractButton::clicked, this, [] {
-        QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + supportAddress()));
+        openWithDesktop(QUrl(QStringLiteral("mailto:") + supportAddress()), DesktopTarget::Mail);
     });
     connect(about, &QAbstractButton::clicked, this, [this] {
         QWidget *owner = parentWidget();

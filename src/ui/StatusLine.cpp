@@ -1,5 +1,6 @@
 #include "StatusLine.h"
 
+#include "DesktopOpen.h"
 #include "Fonts.h"
 #include "Icons.h"
 #include "Palette.h"
@@ -11,6 +12,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 
 namespace vidorra {
@@ -29,6 +31,10 @@ StatusLine::StatusLine(Model *model, QWidget *parent)
     stop->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0 4px; color: palette(link); }"
                                        "QPushButton:hover { text-decoration: underline; }"));
     folderIcon->setFixedSize(14, 14);
+    for (QLabel *l : {folderIcon, source}) {
+        l->setCursor(Qt::PointingHandCursor);
+        l->installEventFilter(this);
+    }
 
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(16, 6, 16, 8);
@@ -55,6 +61,16 @@ QString StatusLine::sourceText() const { return source->isVisibleTo(this) ? sour
 QString StatusLine::mainText() const { return main->text(); }
 QString StatusLine::sortedText() const { return sorted->isVisibleTo(this) ? sorted->text() : QString(); }
 QString StatusLine::selectionText() const { return selected->isVisibleTo(this) ? selected->text() : QString(); }
+
+bool StatusLine::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == source || watched == folderIcon) && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && !model->sourcePath().isEmpty()) {
+        openWithDesktop(QUrl::fromLocalFile(model->sourcePath()), DesktopTarget::Folder);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 void StatusLine::changeEvent(QEvent *event)
 {

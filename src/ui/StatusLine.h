@@ -1,6 +1,7 @@
 #pragma once
-// The line at the bottom of the organised face: the source, the clip counts or the scan's
-// progress with a stop link, "Sorted", and the selection's totals.
+// The line at the bottom of the organised face: the source (a click opens its folder),
+// the clip counts or the scan's progress with a stop link, "Sorted", and the selection's
+// totals.
 
 #include <QWidget>
 
@@ -26,8 +27,11 @@ public:
 public Q_SLOTS:
     void refresh();
 
+    QLabel *sourceLabel() const { return source; }
+
 protected:
     void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     Model *model;

@@ -21,6 +21,8 @@
 #include "PileList.h"
 #include "ResolutionTab.h"
 #include "ResolutionTabBar.h"
+#include "SettingsPanel.h"
+#include "SettingsPanelControls.h"
 #include "SortButton.h"
 #include "StatusLine.h"
 #include "TitleRow.h"
@@ -477,6 +479,40 @@ TEST_F(WindowTest, StatusLineTextFollowsEveryAppearanceSwitch)
         ASSERT_EQ(currentScheme(), scheme);
         EXPECT_TRUE(waitUntil([&] { return colours() == QSet<QRgb>{Glass::secondary().in(scheme).rgba()}; }, 2000));
     }
+}
+
+TEST_F(WindowTest, WhenNothingOpensAFolderOrAPageTheMessageBarSaysSo)
+{
+    writeClips(folder, 3);
+    loadOrganized();
+    const QString name = QFileInfo(folder).fileName();
+    // The status line's folder opens it with the desktop.
+    const qsizetype before = desktopOpened().size();
+    click(window->statusLine()->sourceLabel());
+    ASSERT_TRUE(waitUntil([&] { return desktopOpened().size() == before + 1; }));
+    EXPECT_EQ(desktopOpened().last(), folder);
+
+    // The desktop has no handler: the folder, the site and the support address each say so.
+    setDesktopOpenStatus(3);
+    click(window->statusLine()->sourceLabel());
+    EXPECT_TRUE(waitUntil([&] { return model->message() == QStringLiteral("No file manager could show “%1”.").arg(name); }, 3000));
+    model->setMessage({});
+    auto *panel = window->findChild<SettingsPanel *>();
+    model->setShowSettings(true);
+    QTest::mouseClick(panel->updatesButton(), Qt::LeftButton);
+    EXPECT_TRUE(waitUntil([&] { return model->message() == QStringLiteral("No web browser could open https://vidorra.app/."); }));
+    model->setShowSettings(true);
+    QTest::mouseClick(panel->supportButton(), Qt::LeftButton);
+    EXPECT_TRUE(waitUntil([&] { return model->message().startsWith(QStringLiteral("No mail program could start a message to support@")); }));
+    setDesktopOpenStatus(0);
+
+    // No xdg-open at all, and nothing else opens it either.
+    model->setMessage({});
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(freshFolder()));
+    window->openRoot();
+    EXPECT_TRUE(waitUntil([&] { return model->message() == QStringLiteral("No file manager could show “%1”.").arg(name); }, 3000));
+    qputenv("PATH", path);
 }
 
 TEST(Appearance, ModesCompareExactlyAndOthersFollowTheDesktop)

@@ -25,13 +25,37 @@ static QTemporaryDir &home()
 void usePrivateHome()
 {
     const QString h = home().path();
-    for (const char *sub : {"config", "data/Trash/files", "data/Trash/info"})
+    for (const char *sub : {"config", "data/Trash/files", "data/Trash/info", "bin"})
         QDir(h).mkpath(QLatin1String(sub));
+    // Tests never start the desktop's programs: this one notes what it was given.
+    QFile opener(h + QStringLiteral("/bin/xdg-open"));
+    if (opener.open(QIODevice::WriteOnly)) {
+        opener.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$(dirname \"$0\")/opened\"\n"
+                     "exit \"$(cat \"$(dirname \"$0\")/status\" 2>/dev/null || echo 0)\"\n");
+        opener.close();
+        opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    qputenv("PATH", (h + QStringLiteral("/bin:") + qEnvironmentVariable("PATH")).toUtf8());
     qputenv("HOME", h.toUtf8());
     qputenv("XDG_CONFIG_HOME", (h + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_DATA_HOME", (h + QStringLiteral("/data")).toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+QStringList desktopOpened()
+{
+    QFile log(home().path() + QStringLiteral("/bin/opened"));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+void setDesktopOpenStatus(int status)
+{
+    QFile file(home().path() + QStringLiteral("/bin/status"));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(QByteArray::number(status));
 }
 
 QString freshFolder()

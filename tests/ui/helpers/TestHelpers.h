@@ -20,8 +20,13 @@ class Model;
 namespace vidorra::uitest {
 
 // Points HOME, XDG_CONFIG_HOME and XDG_DATA_HOME at one temporary folder (trash folders
-// made) and makes the platform offscreen. Call before the QApplication exists.
+// made), puts a stand-in xdg-open first on PATH and makes the platform offscreen. Call
+// before the QApplication exists.
 void usePrivateHome();
+// What the stand-in xdg-open was asked to open so far, in order; it opens nothing.
+QStringList desktopOpened();
+// The exit status the stand-in xdg-open gives from now on: 0 opened, 3 no handler found.
+void setDesktopOpenStatus(int status);
 // A fresh empty folder below the private home.
 QString freshFolder();
 // No stored preferences, English texts, light appearance.
