@@ -477,7 +477,7 @@ TEST_F(WindowTest, StatusLineTextFollowsEveryAppearanceSwitch)
     for (Scheme scheme : {Scheme::Dark, Scheme::Light, Scheme::Dark}) {
         click(window->titleRow()->themeTool());
         ASSERT_EQ(currentScheme(), scheme);
-        EXPECT_TRUE(waitUntil([&] { return colours() == QSet<QRgb>{Glass::secondary().in(scheme).rgba()}; }, 2000));
+        EXPECT_TRUE(waitUntil([&] { return colours() == QSet<QRgb>{Glass::secondary().in(scheme).rgba()}; }));
     }
 }
 
@@ -495,7 +495,7 @@ TEST_F(WindowTest, WhenNothingOpensAFolderOrAPageTheMessageBarSaysSo)
     // The desktop has no handler: the folder, the site and the support address each say so.
     setDesktopOpenStatus(3);
     click(window->statusLine()->sourceLabel());
-    EXPECT_TRUE(waitUntil([&] { return model->message() == QStringLiteral("No file manager could show “%1”.").arg(name); }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return model->message() == QStringLiteral("No file manager could show “%1”.").arg(name); }));
     model->setMessage({});
     auto *panel = window->findChild<SettingsPanel *>();
     model->setShowSettings(true);
@@ -511,7 +511,7 @@ TEST_F(WindowTest, WhenNothingOpensAFolderOrAPageTheMessageBarSaysSo)
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(freshFolder()));
     window->openRoot();
-    EXPECT_TRUE(waitUntil([&] { return model->message() == QStringLiteral("No file manager could show “%1”.").arg(name); }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return model->message() == QStringLiteral("No file manager could show “%1”.").arg(name); }));
     qputenv("PATH", path);
 }
 
