@@ -92,5 +92,9 @@
         <source>No mail program could start a message to %@.</source>
         <translation>Ningún programa de correo pudo empezar un mensaje a %@.</translation>
     </message>
+    <message>
+        <source>Nothing to rename: the template needs the camera data that only DJI Osmo Pocket clips carry.</source>
+        <translation>Nada que renombrar: la plantilla necesita los datos de cámara que solo llevan los clips de DJI Osmo Pocket.</translation>
+    </message>
 </context>
 </TS>

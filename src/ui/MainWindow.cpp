@@ -332,6 +332,11 @@ void MainWindow::openRename()
         if (p.info.recognized)
             targets.append(p);
     }
+    // A sheet with nothing in it would only leave the user guessing why.
+    if (targets.isEmpty()) {
+        m->setMessage(L("Nothing to rename: the template needs the camera data that only DJI Osmo Pocket clips carry."));
+        return;
+    }
     if (sheet)
         sheet->deleteLater();
     sheet = new RenameSheet(targets, [this](const QList<RenamePlan> &plans) { m->rename(plans); }, this);

@@ -19,6 +19,7 @@
 #include "PileCard.h"
 #include "PileHeader.h"
 #include "PileList.h"
+#include "RenameSheet.h"
 #include "ResolutionTab.h"
 #include "ResolutionTabBar.h"
 #include "SettingsPanel.h"
@@ -513,6 +514,26 @@ TEST_F(WindowTest, WhenNothingOpensAFolderOrAPageTheMessageBarSaysSo)
     window->openRoot();
     EXPECT_TRUE(waitUntil([&] { return model->message() == QStringLiteral("No file manager could show “%1”.").arg(name); }));
     qputenv("PATH", path);
+}
+
+TEST_F(WindowTest, RenameWithOnlyOtherCameraClipsSaysWhyInsteadOfAnEmptySheet)
+{
+    writeClips(folder, 2);
+    for (const char *name : {"other1.MP4", "other2.MP4"}) {
+        QFile other(folder + u'/' + QLatin1String(name));
+        ASSERT_TRUE(other.open(QIODevice::WriteOnly) && other.write("not from the camera") > 0);
+    }
+    loadOrganized();
+    window->selectTab(QStringLiteral("Unknown"));
+    click(window->titleRow()->renameTool());
+    EXPECT_FALSE(window->renameShown());
+    EXPECT_TRUE(model->message().startsWith(QStringLiteral("Nothing to rename:")));
+    // The camera's own clips still open the sheet.
+    window->selectTab(QStringLiteral("4K"));
+    click(window->titleRow()->renameTool());
+    EXPECT_TRUE(window->renameShown());
+    EXPECT_EQ(window->renameTargets().size(), 2);
+    window->renameSheet()->reject();
 }
 
 TEST(Appearance, ModesCompareExactlyAndOthersFollowTheDesktop)
