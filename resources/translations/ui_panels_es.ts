@@ -175,5 +175,9 @@
         <source>Export the Built-in Grade for %@</source>
         <translation>Exportar la corrección integrada de %@</translation>
     </message>
+    <message>
+        <source>This clip can't be played.</source>
+        <translation>Este clip no se puede reproducir.</translation>
+    </message>
 </context>
 </TS>

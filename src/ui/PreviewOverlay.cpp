@@ -5,6 +5,7 @@
 #include "model/Model.h"
 #include "preview/LUTEngine.h"
 #include "preview/PlayerSurface.h"
+#include "text/Language.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -41,6 +42,17 @@ PreviewOverlay::PreviewOverlay(QWidget *parent) : QWidget(parent)
     QPalette pal = name->palette();
     pal.setColor(QPalette::WindowText, QColor(255, 255, 255, int(0.65 * 255)));
     name->setPalette(pal);
+
+    problem = new QLabel(this);
+    problem->setObjectName(QStringLiteral("previewProblem"));
+    problem->setFont(Fonts::sans(14));
+    problem->setAlignment(Qt::AlignCenter);
+    problem->setWordWrap(true);
+    problem->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QPalette bright = problem->palette();
+    bright.setColor(QPalette::WindowText, QColor(255, 255, 255, int(0.85 * 255)));
+    problem->setPalette(bright);
+    problem->hide();
 
     if (parent) {
         parent->installEventFilter(this);
@@ -121,12 +133,41 @@ void PreviewOverlay::start(const Planned &item)
         child->setFocusPolicy(Qt::NoFocus);
     connect(surface_, &PlayerSurface::frameShown, this, &PreviewOverlay::layoutContent);
     surface_->show();
+    problem->hide();
+    // A clip the player cannot open would otherwise sit there black at 0:00 / 0:00.
+    connect(player_, &QMediaPlayer::errorOccurred, this, &PreviewOverlay::showProblem);
+    connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
+        if (status == QMediaPlayer::InvalidMedia)
+            showProblem();
+    });
 
     name->setText(QFileInfo(item.url).fileName());
     layoutContent();
 
     player_->setSource(QUrl::fromLocalFile(item.url));
     player_->play();
+}
+
+void PreviewOverlay::showProblem()
+{
+    if (!surface_)
+        return;
+    surface_->hide();
+    problem->setText(L("This clip can't be played."));
+    problem->show();
+    layoutContent();
+}
+
+QString PreviewOverlay::problemText() const
+{
+    return problem->isVisibleTo(this) ? problem->text() : QString();
+}
+
+void PreviewOverlay::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        problem->setText(L("This clip can't be played."));
+    QWidget::changeEvent(event);
 }
 
 void PreviewOverlay::release()
@@ -192,6 +233,7 @@ void PreviewOverlay::layoutContent()
     name->setText(name->fontMetrics().elidedText(current ? QFileInfo(current->url).fileName() : QString(),
                                                  Qt::ElideMiddle, area.width()));
     name->setGeometry(area.left(), picture.bottom() + 1 + kSpacing, area.width(), nameHeight);
+    problem->setGeometry(picture);
 }
 
 void PreviewOverlay::paintEvent(QPaintEvent *)

@@ -49,6 +49,9 @@ public:
     QMediaPlayer *player() const { return player_; }
     // The rectangle the picture takes, inside the overlay.
     QRect pictureRect() const;
+    // What the overlay says instead of the picture when the clip cannot be played; empty
+    // while it plays.
+    QString problemText() const;
 
     // Keeps the overlay in step with the model's `preview` (and `lutEnabled`): it opens
     // when a clip is set and closes when it is cleared; closing asks the model to clear
@@ -67,9 +70,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void showProblem();
     void start(const Planned &item);
     void release();
     void requestClose();
@@ -83,6 +88,7 @@ private:
     QPointer<QMediaPlayer> player_;
     QPointer<PlayerSurface> surface_;
     QLabel *name = nullptr;
+    QLabel *problem = nullptr;
     bool pressedOnBackground = false;
     QPointer<Model> model;
 };

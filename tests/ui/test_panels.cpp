@@ -258,6 +258,25 @@ TEST_F(PreviewTest, EscapeSpaceAndADarkClickCloseAndReleaseThePlayer)
     EXPECT_EQ(closings, 3);
 }
 
+TEST_F(PreviewTest, AClipThatCannotBePlayedSaysSo)
+{
+    QFile junk(folder + QStringLiteral("/broken.MP4"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(4096, 'x')) > 0);
+    junk.close();
+    const Planned broken = analyze(junk.fileName(), true);
+    const Planned good = scannedClip(folder, QStringLiteral("DJI_0001.MP4"));
+    PreviewOverlay overlay(&window);
+    overlay.open(broken, false, {broken, good});
+    EXPECT_TRUE(waitUntil([&] { return overlay.problemText() == QStringLiteral("This clip can't be played."); }));
+    EXPECT_FALSE(overlay.surface()->isVisible());
+    // The next clip plays again; the dark area still closes.
+    QTest::keyClick(&overlay, Qt::Key_Right);
+    EXPECT_TRUE(overlay.problemText().isEmpty());
+    EXPECT_TRUE(overlay.surface()->isVisible());
+    QTest::mouseClick(&overlay, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_FALSE(overlay.isOpen());
+}
+
 TEST_F(PreviewTest, BoundToTheModelItOpensStepsAndClosesWithPreview)
 {
     writeClips(folder, 2);
