@@ -213,7 +213,7 @@ void MainWindow::refreshFace()
 {
     const bool showing = showIntro(*m);
     if (showing) {
-        intro->setClips(m->result()->items);
+        intro->setClips(introClips(*m));
         intro->setProgress(m->scanning(), m->scanDone(), m->scanTotal());
         showPage(faces, intro, 450, QEasingCurve::InOutCubic);
     } else {

@@ -5,14 +5,35 @@
 #include "model/Model.h"
 #include "text/Language.h"
 
+#include <algorithm>
+
 namespace vidorra {
+
+namespace {
+bool playable(const Planned &p)
+{
+    return p.info.duration > 0 && p.info.width > 0 && p.info.height > 0;
+}
+} // namespace
+
+QList<Planned> introClips(const Model &model)
+{
+    QList<Planned> out;
+    if (const auto &result = model.result()) {
+        for (const Planned &p : result->items)
+            if (playable(p))
+                out.append(p);
+    }
+    return out;
+}
 
 bool showIntro(const Model &model)
 {
     const auto &result = model.result();
-    if (!result || result->items.isEmpty() || model.organized())
+    if (!result || model.organized())
         return false;
-    return !model.scanning() || result->items.size() >= Model::introMinimum;
+    const auto shown = std::count_if(result->items.cbegin(), result->items.cend(), playable);
+    return shown > 0 && (!model.scanning() || shown >= Model::introMinimum);
 }
 
 std::optional<QList<Planned>> openItems(const Model &model)

@@ -11,8 +11,12 @@ namespace vidorra {
 
 class Model;
 
-// The intro face: clips present, not yet organized, and either the scan is over or at
-// least Model::introMinimum clips have been read.
+// The clips the intro plays: those whose tracks could be read. A file that is not a
+// readable movie would only be a blank tile; it waits in the Unknown tab.
+QList<Planned> introClips(const Model &model);
+
+// The intro face: clips it can play, not yet organized, and either the scan is over or
+// at least Model::introMinimum of them have been read.
 bool showIntro(const Model &model);
 
 // The clips of the open pile: the first section whose folder is the open one; none when

@@ -450,6 +450,32 @@ TEST_F(WindowTest, IntroShowsOnlyOnceSixClipsAreReadAndNotAfterOrganize)
     EXPECT_FALSE(window->introShown());
 }
 
+TEST_F(WindowTest, TheIntroPlaysOnlyClipsItCanShow)
+{
+    const auto writeJunk = [](const QString &dir, int count) {
+        for (int i = 0; i < count; ++i) {
+            QFile junk(dir + QStringLiteral("/junk%1.MP4").arg(i));
+            ASSERT_TRUE(junk.open(QIODevice::WriteOnly) && junk.write("unreadable") > 0);
+        }
+    };
+    // Nothing but unreadable files: no intro of blank tiles, straight to the Unknown tab.
+    writeJunk(folder, 30);
+    drop({QUrl::fromLocalFile(folder)});
+    ASSERT_TRUE(scanEnded());
+    EXPECT_FALSE(window->introShown());
+    EXPECT_EQ(model->lib().current, QStringLiteral("Unknown"));
+    EXPECT_EQ(model->lib().visible.size(), 30);
+
+    // With real clips among them, the intro plays just those.
+    const QString mixed = freshFolder();
+    writeJunk(mixed, 8);
+    writeClips(mixed, 6);
+    drop({QUrl::fromLocalFile(mixed)});
+    ASSERT_TRUE(waitUntil([&] { return model->lastURLs() == QStringList{mixed} && !model->scanning(); }));
+    ASSERT_TRUE(window->introShown());
+    EXPECT_EQ(window->introMosaic()->tiles().size(), 6);
+}
+
 TEST_F(WindowTest, OpenRootWithoutAFolderSaysSoAndTheThemeToolTogglesTheAppearance)
 {
     window->openRoot();
