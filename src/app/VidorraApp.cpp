@@ -20,7 +20,15 @@
 
 namespace vidorra {
 
-VidorraApp::VidorraApp(QObject *parent) : QObject(parent), m(std::make_unique<Model>()) {}
+VidorraApp::VidorraApp(QObject *parent) : QObject(parent), m(std::make_unique<Model>())
+{
+    // Queued, so the finished action has applied everything (its own reload included)
+    // before the waiting paths replace it.
+    connect(m.get(), &Model::actionFinished, this, [this] {
+        if (!waiting.isEmpty() && !m->busy())
+            m->load(std::exchange(waiting, {}));
+    }, Qt::QueuedConnection);
+}
 
 VidorraApp::~VidorraApp()
 {
@@ -63,6 +71,8 @@ void VidorraApp::installMenus()
     open = fileMenu->addAction(QString());
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(open, &QAction::triggered, m.get(), &Model::openPanel);
+    // Loading is refused while an action runs, so it is not offered then.
+    connect(m.get(), &Model::busyChanged, open, [this] { open->setEnabled(!m->busy()); });
     settings = fileMenu->addAction(QString());
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     connect(settings, &QAction::triggered, this, [this] { m->setShowSettings(true); });
@@ -110,6 +120,10 @@ void VidorraApp::openPaths(const QStringList &paths)
     QStringList absolute;
     for (const QString &p : paths)
         absolute.append(QDir::cleanPath(QDir::current().absoluteFilePath(p)));
+    if (m->busy() && !absolute.isEmpty()) {
+        waiting = absolute;
+        return;
+    }
     m->load(absolute);
 }
 

@@ -30,7 +30,10 @@ public:
     void launch(const QStringList &paths);
 
     // Files and folders handed to the running application (command line or a later launch).
+    // While an action runs they wait, and are loaded once it has finished; a later
+    // hand-over replaces a waiting one.
     void openPaths(const QStringList &paths);
+    const QStringList &waitingPaths() const { return waiting; }
     // The application became active: the loaded folders and the chosen colour tables are
     // checked against the disk.
     void becameActive();
@@ -65,6 +68,7 @@ private:
     QAction *settings = nullptr;
     QAction *open = nullptr;
     QAction *quit = nullptr;
+    QStringList waiting;
 };
 
 // The program: one instance per user, then the launch and the event loop.

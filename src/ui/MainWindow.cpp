@@ -188,6 +188,10 @@ void MainWindow::wireModel()
     connect(m, &Model::selectionChanged, this, &MainWindow::refreshSelection);
     connect(m, &Model::selectedItemsChanged, this, &MainWindow::refreshSelection);
     connect(m, &Model::dropTargetedChanged, this, [this] { highlight->setActive(m->dropTargeted()); });
+    connect(m, &Model::busyChanged, this, [this] {
+        if (m->busy())
+            m->setDropTargeted(false);
+    });
     connect(m, &Model::previewChanged, this, [this] { keys->setPreviewOpen(m->preview().has_value()); });
 }
 
@@ -425,9 +429,10 @@ QStringList MainWindow::chooseSources()
     return dialog.selectedFiles();
 }
 
+// While an action runs a drop would be refused, so none is offered.
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!dropPaths(event->mimeData())) {
+    if (m->busy() || !dropPaths(event->mimeData())) {
         event->ignore();
         return;
     }
@@ -437,7 +442,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 
 void MainWindow::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (dropPaths(event->mimeData()))
+    if (!m->busy() && dropPaths(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -453,7 +458,7 @@ void MainWindow::dropEvent(QDropEvent *event)
 {
     m->setDropTargeted(false);
     const std::optional<QStringList> paths = dropPaths(event->mimeData());
-    if (!paths) {
+    if (!paths || m->busy()) {
         event->ignore();
         return;
     }

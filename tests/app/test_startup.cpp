@@ -11,9 +11,13 @@
 #include "preview/LUTEngine.h"
 #include "ui/Appearance.h"
 #include "ui/ColorTables.h"
+#include "ui/EmptyState.h"
 #include "ui/MainWindow.h"
 
+#include <QAction>
+#include <QDragEnterEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QLocalServer>
 #include <QScreen>
 #include <QSettings>
@@ -175,4 +179,41 @@ TEST(Launch, ChosenColorTablesAreReadAtLaunchAndAgainWhenTheApplicationBecomesAc
     EXPECT_NE(LUTEngine::table(LUTEngine::Grade::dLog2), LUTEngine::dLog2());
     app.window()->close();
     LUTEngine::setTable(LUTEngine::Grade::dLog2, nullptr);
+}
+
+TEST(Launch, WhileBusyNothingIsOfferedThatWouldBeRefusedAndAHandOverWaits)
+{
+    resetSettings();
+    const QString first = freshFolder(), handed = freshFolder();
+    writeClips(first, 3);
+    writeClips(handed, 2);
+    VidorraApp app;
+    app.launch({first});
+    Model *model = app.model();
+    ASSERT_TRUE(waitUntil([&] { return model->result() && !model->scanning(); }));
+    EXPECT_TRUE(app.openAction()->isEnabled());
+
+    // Busy from here until the event loop applies the organize's outcome.
+    QSignalSpy finished(model, &Model::actionFinished);
+    model->run(model->lib().allSortable);
+    ASSERT_TRUE(model->busy());
+    EXPECT_FALSE(app.openAction()->isEnabled());
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(handed)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(app.window(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    EXPECT_FALSE(model->dropTargeted());
+    EXPECT_TRUE(app.window()->emptyState()->hint().isEmpty());
+    // A second launch's folder waits for the action instead of being refused.
+    app.openPaths({handed});
+    EXPECT_EQ(model->lastURLs(), QStringList{first});
+    EXPECT_TRUE(model->message().isEmpty());
+
+    ASSERT_TRUE(waitUntil([&] { return finished.count() == 1 && model->lastURLs() == QStringList{handed}; }));
+    ASSERT_TRUE(waitUntil([&] { return !model->scanning(); }));
+    EXPECT_EQ(model->result()->items.size(), 2);
+    EXPECT_TRUE(app.openAction()->isEnabled());
+    EXPECT_TRUE(app.waitingPaths().isEmpty());
+    app.window()->close();
 }
