@@ -1,10 +1,14 @@
 #include "SingleInstance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QRegularExpression>
 #include <QtEndian>
 #include <optional>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vidorra {
@@ -13,6 +17,31 @@ namespace {
 // A hand-over never needs more; anything larger is not one of ours.
 constexpr quint32 maxMessage = 64u * 1024u * 1024u;
 constexpr char ack = 'k';
+// The user at the other end of a connected local socket; nullopt when unknown.
+std::optional<uid_t> peerUser(const QLocalSocket &socket)
+{
+    ucred peer{};
+    socklen_t size = sizeof(peer);
+    if (::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
+        return std::nullopt;
+    return peer.uid;
+}
+
+bool ownedByUs(const struct stat &info)
+{
+    return info.st_uid == ::getuid();
+}
+
+// One part of the socket's name, safe as a file name whatever the environment holds.
+QString namePart(const QString &text, const char *fallback)
+{
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9.-]"));
+    QString part = text.left(40);
+    part.replace(unsafe, QStringLiteral("_"));
+    return part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..")
+        ? QString::fromLatin1(fallback) : part;
+}
+
 } // namespace
 
 QByteArray encodeHandOver(const QStringList &paths)
@@ -48,16 +77,63 @@ SingleInstance::SingleInstance(QString key, QObject *parent) : QObject(parent), 
 
 SingleInstance::~SingleInstance() = default;
 
+QString SingleInstance::socketName(const QString &session, const QString &display)
+{
+    return QStringLiteral("vidorra-%1-%2.sock").arg(namePart(session, "nosession"), namePart(display, "nodisplay"));
+}
+
+bool SingleInstance::isPrivateFolder(const QString &path)
+{
+    struct stat info {};
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && ownedByUs(info) && (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+bool SingleInstance::isOwnSocket(const QString &path)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return S_ISSOCK(info.st_mode) && ownedByUs(info);
+}
+
+QString SingleInstance::runtimeFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime))
+        return QDir::cleanPath(runtime);
+    // No usable runtime folder (a bare session, a container): one of our own, which must
+    // turn out to be ours and private even when someone made it first.
+    const QString own = QDir::tempPath() + QStringLiteral("/vidorra-%1").arg(quint64(::getuid()));
+    ::mkdir(QFile::encodeName(own).constData(), S_IRWXU);
+    return isPrivateFolder(own) ? own : QString();
+}
+
 QString SingleInstance::defaultKey()
 {
-    return QStringLiteral("vidorra-%1").arg(quint64(::getuid()));
+    const QString folder = runtimeFolder();
+    if (folder.isEmpty())
+        return {};
+    // Keyed by the login session and the display: a launch elsewhere must not hand its
+    // folder to a window the user cannot see.
+    const QString display = qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? qEnvironmentVariable("DISPLAY")
+                                                                           : qEnvironmentVariable("WAYLAND_DISPLAY");
+    return folder + u'/' + socketName(qEnvironmentVariable("XDG_SESSION_ID"), display);
 }
 
 bool SingleInstance::handOver(const QStringList &paths, int timeoutMs)
 {
+    if (key.isEmpty())
+        return false;
+    // A socket by that name that is not ours is not our running instance.
+    if (QDir::isAbsolutePath(key) && QFile::exists(key) && !isOwnSocket(key))
+        return false;
     QLocalSocket socket;
     socket.connectToServer(key);
     if (!socket.waitForConnected(timeoutMs))
+        return false;
+    if (peerUser(socket) != ::getuid())
         return false;
     QStringList absolute;
     for (const QString &p : paths)
@@ -77,6 +153,12 @@ bool SingleInstance::listen()
 {
     if (server)
         return true;
+    if (key.isEmpty())
+        return false;
+    // Someone else's file in our place: leave it alone, and run on our own.
+    struct stat info {};
+    if (QDir::isAbsolutePath(key) && ::lstat(QFile::encodeName(key).constData(), &info) == 0 && !ownedByUs(info))
+        return false;
     server = new QLocalServer(this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server->listen(key)) {
@@ -103,6 +185,11 @@ void SingleInstance::acceptConnections()
 {
     while (QLocalSocket *socket = server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (peerUser(*socket) != ::getuid()) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         auto *buffer = new QByteArray;
         connect(socket, &QObject::destroyed, this, [buffer] { delete buffer; });
         const auto take = [this, socket, buffer] {

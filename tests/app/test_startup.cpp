@@ -21,8 +21,11 @@
 #include <QLocalServer>
 #include <QScreen>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QWindow>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace vidorra;
 using namespace vidorra::uitest;
@@ -80,6 +83,104 @@ TEST(HandOver, ASocketLeftByACrashedRunIsTakenOver)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
     EXPECT_TRUE(SingleInstance(key).listen());
+}
+
+namespace {
+// Sets environment variables for one test and puts them back after it.
+class ScopedEnv {
+public:
+    void set(const char *name, const QString &value)
+    {
+        if (!saved.contains(name))
+            saved.insert(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, QFile::encodeName(value));
+    }
+    ~ScopedEnv()
+    {
+        for (auto it = saved.cbegin(); it != saved.cend(); ++it)
+            *it ? qputenv(it.key(), **it) : qunsetenv(it.key());
+    }
+private:
+    QMap<const char *, std::optional<QByteArray>> saved;
+};
+} // namespace
+
+TEST(HandOver, OneSocketPerSessionAndDisplayInTheUsersPrivateFolder)
+{
+    EXPECT_EQ(SingleInstance::socketName("3", ":0"), QStringLiteral("vidorra-3-_0.sock"));
+    EXPECT_NE(SingleInstance::socketName("3", ":0"), SingleInstance::socketName("4", ":0"));
+    EXPECT_NE(SingleInstance::socketName("3", ":0"), SingleInstance::socketName("3", ":1"));
+    // Whatever the environment holds, the name stays one file name.
+    EXPECT_EQ(SingleInstance::socketName("../..", QString()), QStringLiteral("vidorra-.._..-nodisplay.sock"));
+    EXPECT_EQ(SingleInstance::socketName("..", "wayland-0"), QStringLiteral("vidorra-nosession-wayland-0.sock"));
+
+    QTemporaryDir base;
+    const QString runtime = base.path() + QStringLiteral("/run"), temp = base.path() + QStringLiteral("/tmp");
+    ASSERT_EQ(::mkdir(QFile::encodeName(runtime).constData(), 0700), 0);
+    ASSERT_TRUE(QDir().mkpath(temp));
+    ScopedEnv env;
+    env.set("XDG_RUNTIME_DIR", runtime);
+    env.set("XDG_SESSION_ID", QStringLiteral("7"));
+    env.set("WAYLAND_DISPLAY", QString());
+    env.set("DISPLAY", QStringLiteral(":5"));
+    env.set("TMPDIR", temp);
+    const QString key = SingleInstance::defaultKey();
+    EXPECT_EQ(key, runtime + QStringLiteral("/vidorra-7-_5.sock"));
+    {
+        SingleInstance first(key);
+        ASSERT_TRUE(first.listen());
+        EXPECT_TRUE(SingleInstance::isOwnSocket(key));
+    }
+
+    // A runtime folder others may enter is passed over for a private one of our own.
+    ::chmod(QFile::encodeName(runtime).constData(), 0755);
+    const QString own = temp + QStringLiteral("/vidorra-%1").arg(::getuid());
+    EXPECT_EQ(SingleInstance::runtimeFolder(), own);
+    EXPECT_EQ(QFileInfo(own).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    // That one left open to others (made by someone first): no single instance at all.
+    ::chmod(QFile::encodeName(own).constData(), 0777);
+    EXPECT_TRUE(SingleInstance::defaultKey().isEmpty());
+    SingleInstance alone{QString()};
+    EXPECT_FALSE(alone.handOver({QStringLiteral("/x")}, 200));
+    EXPECT_FALSE(alone.listen());
+}
+
+TEST(HandOver, AnotherUsersFolderOrSocketIsNeverUsed)
+{
+    if (::geteuid() != 0) {
+        // A private folder of another user.
+        EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/root")) && SingleInstance::isPrivateFolder(QStringLiteral("/root")));
+        GTEST_SKIP() << "handing a socket to another user needs root";
+    }
+    QTemporaryDir base;
+    const QString folder = base.path() + QStringLiteral("/run");
+    ASSERT_EQ(::mkdir(QFile::encodeName(folder).constData(), 0700), 0);
+    EXPECT_TRUE(SingleInstance::isPrivateFolder(folder));
+    // A socket at our place that another user owns: nothing is handed to it, and it is
+    // neither replaced nor removed.
+    const QString key = folder + QStringLiteral("/vidorra-1-_0.sock");
+    QLocalServer stranger;
+    ASSERT_TRUE(stranger.listen(key));
+    ASSERT_EQ(::chown(QFile::encodeName(key).constData(), 65534, 65534), 0);
+    EXPECT_FALSE(SingleInstance::isOwnSocket(key));
+    EXPECT_FALSE(SingleInstance(key).handOver({QStringLiteral("/secret")}, 500));
+    EXPECT_FALSE(stranger.hasPendingConnections());
+    EXPECT_FALSE(SingleInstance(key).listen());
+    EXPECT_TRUE(QFileInfo::exists(key));
+    // Nor is a file of theirs taken for the remains of a crashed run of ours.
+    const QString left = folder + QStringLiteral("/vidorra-2-_0.sock");
+    QFile file(left);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    ASSERT_EQ(::chown(QFile::encodeName(left).constData(), 65534, 65534), 0);
+    EXPECT_FALSE(SingleInstance(left).listen());
+    EXPECT_TRUE(QFileInfo(left).isFile());
+    // Its folder given to that user is no longer private to us.
+    ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+    EXPECT_FALSE(SingleInstance::isPrivateFolder(folder));
 }
 
 TEST(FirstRun, FrameIsAtMost1024By704CentredAndSetOnlyOnce)
