@@ -46,7 +46,7 @@
     </message>
     <message>
         <source>Skip Organize intro</source>
-        <translation>Omitir la introducción de Ordenar</translation>
+        <translation>Omitir la introducción de Organizar</translation>
     </message>
     <message>
         <source>Check for Updates</source>

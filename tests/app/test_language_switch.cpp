@@ -238,6 +238,8 @@ TEST_F(LanguageSwitch, EveryFaceFollowsBothWays)
     switchBothWays(QStringLiteral("intro and settings"));
     model->setLanguage(QStringLiteral("es"));
     EXPECT_EQ(window->introMosaic()->organizeButton()->text(), QStringLiteral("Organizar"));
+    // The setting names the intro's button by the button's own word.
+    EXPECT_TRUE(L("Skip Organize intro").contains(window->introMosaic()->organizeButton()->text()));
     model->setShowSettings(false);
 
     // The piles, then an open pile scrolled to its end and back, so cards made in one
