@@ -9,7 +9,7 @@
         <translation>Color</translation>
     </message>
     <message>
-        <source>Show in Finder</source>
+        <source>Show in Folder</source>
         <translation>Mostrar en la carpeta</translation>
     </message>
     <message>

@@ -1,5 +1,5 @@
 #pragma once
-// "Show in Finder" of cards and piles: the desktop's file manager opens with the files
+// "Show in Folder" of cards and piles: the desktop's file manager opens with the files
 // selected (org.freedesktop.FileManager1), or at their folder when none answers; when
 // nothing opens, the message bar says so.
 

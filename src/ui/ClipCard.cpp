@@ -199,7 +199,7 @@ void ClipCard::retranslate()
 {
     colorButton->setHelp(L("Color"));
     playButton->setHelp(L("Play"));
-    revealButton->setHelp(L("Show in Finder"));
+    revealButton->setHelp(L("Show in Folder"));
 }
 
 void ClipCard::changeEvent(QEvent *event)
@@ -453,7 +453,7 @@ QMenu *ClipCard::makeContextMenu(QWidget *parent)
         if (self)
             Q_EMIT self->playRequested(clip);
     });
-    menu->addAction(L("Show in Finder"), [clip] { revealInFileManager({clip.url}); });
+    menu->addAction(L("Show in Folder"), [clip] { revealInFileManager({clip.url}); });
     menu->addSeparator();
     const QString del = chosen && selectionCount > 1 ? L("Delete %d Clips", {selectionCount}) : L("Delete");
     menu->addAction(del, this, [self, clip] {

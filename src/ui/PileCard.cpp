@@ -171,7 +171,7 @@ QMenu *PileCard::makeContextMenu(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
     QPointer<PileCard> self(this);
-    menu->addAction(L("Show in Finder"), this, [self] {
+    menu->addAction(L("Show in Folder"), this, [self] {
         if (self)
             Q_EMIT self->revealRequested();
     });

@@ -48,7 +48,7 @@ public:
 
 Q_SIGNALS:
     void activated();        // clicked: open the pile
-    void revealRequested();  // "Show in Finder"
+    void revealRequested();  // "Show in Folder"
     void deleteRequested();  // "Delete"
     void hoverChanged(bool hovered);
 

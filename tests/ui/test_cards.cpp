@@ -169,9 +169,9 @@ TEST(ClipCard, ContextMenuOffersToDeleteTheWholeSelection)
     card->setSelectionCount(3);
     std::unique_ptr<QMenu> menu(card->makeContextMenu());
     EXPECT_EQ(menuTexts(menu.get()),
-              (QStringList{QStringLiteral("Play"), QStringLiteral("Show in Finder"), QStringLiteral("Delete 3 Clips")}));
+              (QStringList{QStringLiteral("Play"), QStringLiteral("Show in Folder"), QStringLiteral("Delete 3 Clips")}));
     trigger(menu.get(), QStringLiteral("Delete 3 Clips"));
-    trigger(menu.get(), QStringLiteral("Show in Finder"));
+    trigger(menu.get(), QStringLiteral("Show in Folder"));
     ASSERT_EQ(trash.size(), 1);
     EXPECT_EQ(trash.at(0).at(0).value<Planned>().id, item.id);
     EXPECT_EQ(revealed, QStringList{item.url});
@@ -279,8 +279,8 @@ TEST(PileCard, LinesAndActions)
     QSignalSpy reveal(card, &PileCard::revealRequested);
     QSignalSpy del(card, &PileCard::deleteRequested);
     std::unique_ptr<QMenu> menu(card->makeContextMenu());
-    EXPECT_EQ(menuTexts(menu.get()), (QStringList{QStringLiteral("Show in Finder"), QStringLiteral("Delete")}));
-    trigger(menu.get(), QStringLiteral("Show in Finder"));
+    EXPECT_EQ(menuTexts(menu.get()), (QStringList{QStringLiteral("Show in Folder"), QStringLiteral("Delete")}));
+    trigger(menu.get(), QStringLiteral("Show in Folder"));
     trigger(menu.get(), QStringLiteral("Delete"));
     EXPECT_EQ(reveal.size(), 1);
     EXPECT_EQ(del.size(), 1);
