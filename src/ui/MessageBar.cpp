@@ -80,7 +80,7 @@ MessageBar::MessageBar(Model *model, QWidget *parent)
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     closeButton->setToolTip(L("Close"));
     auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(16, 10, 10, 10);
+    row->setContentsMargins(16, 10, 16, 10);
     row->setSpacing(10);
     row->addWidget(label, 1);
     row->addWidget(closeButton, 0, Qt::AlignTop);
@@ -135,7 +135,7 @@ void MessageBar::reposition()
     if (!host)
         return;
     const int width = std::min(maxWidth, std::max(120, host->width() - 40));
-    const int labelWidth = width - 16 - 10 - 10 - closeButton->width();
+    const int labelWidth = width - 16 - 16 - 10 - closeButton->width();
     label->setFixedWidth(std::max(40, labelWidth));
     adjustSize();
     const int height = sizeHint().height();

@@ -395,6 +395,9 @@ TEST_F(WindowTest, MessageBarClearsAfterThreeSecondsUnlessItHasALineBreak)
 
     model->setMessage(QStringLiteral("Sorted"));
     EXPECT_EQ(clock->interval, 3000);
+    // Its text keeps 16 clear of either side; the close button sits at the right.
+    MessageBar *bar = window->messageBar();
+    EXPECT_EQ(bar->width() - 1 - bar->findChild<QAbstractButton *>()->geometry().right(), 16);
     std::exchange(clock->pending, nullptr)();
     EXPECT_TRUE(model->message().isEmpty());
     EXPECT_FALSE(window->messageBar()->isVisible());
