@@ -50,8 +50,7 @@ void DropHighlight::setActive(bool on)
     fade.start();
     if (on) {
         setGeometry(parentWidget()->rect());
-        raise();
-        show();
+        show();   // stacked by the window, under the message bar and the preview
     }
 }
 

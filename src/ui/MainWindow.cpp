@@ -112,7 +112,7 @@ void MainWindow::buildFaces()
     column->addWidget(content, 1);
     column->addWidget(status);
 
-    // Layers over both faces, top one last.
+    // Layers over both faces, top one last; they keep this order (none raises itself).
     highlight = new DropHighlight(central);
     message = new MessageBar(m, central);
     overlay = new PreviewOverlay(central);

@@ -125,8 +125,7 @@ void MessageBar::messageChanged()
         });
     }
     reposition();
-    show();
-    raise();
+    show();   // it stays where the window stacked it: under the preview, above the faces
 }
 
 void MessageBar::reposition()

@@ -17,6 +17,7 @@
 #include "MessageBar.h"
 #include "OrganizeButton.h"
 #include "PileCard.h"
+#include "PreviewOverlay.h"
 #include "PileHeader.h"
 #include "PileList.h"
 #include "RenameSheet.h"
@@ -369,6 +370,22 @@ TEST_F(WindowTest, KeyboardShortcuts)
     answerNextQuestion(QStringLiteral("Cancel"), &asked);
     QTest::keyClick(window.get(), Qt::Key_Backspace, Qt::ControlModifier);
     EXPECT_EQ(asked, QStringLiteral("Delete DJI_0003.MP4?"));
+}
+
+TEST_F(WindowTest, AMessageOrADragNeverCoversAnOpenPreview)
+{
+    writeClips(folder, 6);
+    loadOrganized();
+    openFirstPile();
+    model->setPreview(pile().first());
+    model->setMessage(QStringLiteral("DJI_0001.MP4: denied\nDJI_0002.MP4: denied"));
+    model->setDropTargeted(true);
+    ASSERT_TRUE(window->messageBar()->isVisible() && window->dropHighlight()->isVisible());
+    // Siblings stack in the order of their parent's children, the last on top.
+    const QObjectList layers = window->centralWidget()->children();
+    EXPECT_GT(layers.indexOf(window->previewOverlay()), layers.indexOf(window->messageBar()));
+    EXPECT_GT(layers.indexOf(window->previewOverlay()), layers.indexOf(window->dropHighlight()));
+    model->setDropTargeted(false);
 }
 
 TEST_F(WindowTest, GridLaysOutColumnsAndHoldsCardsOnlyForVisibleCells)
