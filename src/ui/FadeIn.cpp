@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QPropertyAnimation>
 #include <QWidget>
@@ -62,6 +63,40 @@ private:
     qreal amount = 1.0;
 };
 
+// A still picture of a layer that has gone, fading out where it stood.
+class FadeGhost : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(qreal opacity READ opacity WRITE setOpacity)
+public:
+    FadeGhost(QWidget *layer, QPixmap picture) : QWidget(layer->parentWidget()), still(std::move(picture))
+    {
+        setObjectName(QStringLiteral("fadeGhost"));
+        setAttribute(Qt::WA_TransparentForMouseEvents, true);
+        setAttribute(Qt::WA_NoSystemBackground, true);
+        setGeometry(layer->geometry());
+        stackUnder(layer);
+        show();
+    }
+    qreal opacity() const { return amount; }
+    void setOpacity(qreal value)
+    {
+        amount = value;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setOpacity(std::clamp(amount, 0.0, 1.0));
+        p.drawPixmap(0, 0, still);
+    }
+
+private:
+    QPixmap still;
+    qreal amount = 1.0;
+};
+
 } // namespace
 
 void fadeIn(QWidget *page, int ms, QEasingCurve::Type curve)
@@ -100,6 +135,25 @@ void fadeInLayer(QWidget *layer, int ms, QEasingCurve::Type curve)
         if (target && target->graphicsEffect() == effect)
             target->setGraphicsEffect(nullptr);
     });
+    animation->start();
+}
+
+void fadeOutLayer(QWidget *layer, int ms, QEasingCurve::Type curve)
+{
+    if (!layer)
+        return;
+    if (!layer->isVisible() || !layer->parentWidget() || ms <= 0) {
+        layer->hide();
+        return;
+    }
+    auto *ghost = new FadeGhost(layer, layer->grab());
+    layer->hide();
+    auto *animation = new QPropertyAnimation(ghost, "opacity", ghost);
+    animation->setDuration(ms);
+    animation->setStartValue(1.0);
+    animation->setEndValue(0.0);
+    animation->setEasingCurve(curve);
+    QObject::connect(animation, &QPropertyAnimation::finished, ghost, &QObject::deleteLater);
     animation->start();
 }
 

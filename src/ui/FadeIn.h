@@ -18,4 +18,9 @@ void fadeIn(QWidget *page, int ms, QEasingCurve::Type curve);
 // opacity effect removed at the end. Does nothing for a hidden layer.
 void fadeInLayer(QWidget *layer, int ms, QEasingCurve::Type curve);
 
+// Hides `layer` at once and lets a picture of it, in its place, fade to transparent over
+// `ms`: what the layer held can be let go at once while it still leaves smoothly. The
+// picture takes no clicks and goes when the fade ends.
+void fadeOutLayer(QWidget *layer, int ms, QEasingCurve::Type curve);
+
 } // namespace vidorra

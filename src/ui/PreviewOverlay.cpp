@@ -83,10 +83,11 @@ void PreviewOverlay::open(const Planned &item, bool on, const QList<Planned> &li
 
 void PreviewOverlay::dismiss()
 {
+    // The picture leaves in 0.18 s; the sound and the file go at once.
+    fadeOutLayer(this, 180, QEasingCurve::OutCubic);
     release();
     current.reset();
     pile.clear();
-    hide();
 }
 
 bool PreviewOverlay::step(int delta)

@@ -32,7 +32,7 @@ public:
     // Plays `item`, graded when `colorOn` and the clip has a table. `pile` is the open
     // pile the arrow keys step through (empty: the arrows do nothing).
     void open(const Planned &item, bool colorOn, const QList<Planned> &pile = {});
-    // Pauses, releases the file and hides. Emits nothing.
+    // Pauses, releases the file and hides, fading out. Emits nothing.
     void dismiss();
     // Moves to the clip `delta` places away in the pile; false (and nothing changes) at
     // either end or when the clip is not in the pile.

@@ -66,3 +66,26 @@ TEST(FadeIn, ALayerStartsTransparentAndEndsWithoutAnEffect)
     fadeInLayer(&layer, 120, QEasingCurve::OutCubic);   // restarts; only its own effect goes
     EXPECT_TRUE(QTest::qWaitFor([&] { return layer.graphicsEffect() == nullptr; }, 5000));
 }
+
+TEST(FadeIn, ALayerLeavesAtOnceWhileItsPictureFadesInItsPlace)
+{
+    QWidget window;
+    window.resize(300, 200);
+    auto *below = new QLabel(QStringLiteral("below"), &window);
+    auto *layer = new QLabel(QStringLiteral("layer"), &window);
+    auto *above = new QLabel(QStringLiteral("above"), &window);
+    layer->setGeometry(20, 20, 200, 100);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    fadeOutLayer(layer, 150, QEasingCurve::OutCubic);
+    EXPECT_FALSE(layer->isVisible());
+    auto *ghost = window.findChild<QWidget *>(QStringLiteral("fadeGhost"));
+    ASSERT_NE(ghost, nullptr);
+    EXPECT_EQ(ghost->geometry(), layer->geometry());
+    EXPECT_TRUE(ghost->testAttribute(Qt::WA_TransparentForMouseEvents));
+    // It takes the layer's place in the stacking, under what lay above it.
+    const QObjectList order = window.children();
+    EXPECT_LT(order.indexOf(below), order.indexOf(ghost));
+    EXPECT_LT(order.indexOf(ghost), order.indexOf(above));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.findChild<QWidget *>(QStringLiteral("fadeGhost")); }, 5000));
+}

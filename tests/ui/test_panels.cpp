@@ -239,6 +239,7 @@ TEST_F(PreviewTest, EscapeSpaceAndADarkClickCloseAndReleaseThePlayer)
 
         QTest::keyClick(&overlay, key);
         EXPECT_FALSE(overlay.isVisible());
+        EXPECT_TRUE(window.findChild<QWidget *>(QStringLiteral("fadeGhost"))) << "the preview fades out";
         // Paused and emptied at once, and gone once the event loop has run.
         if (player) {
             EXPECT_NE(player->playbackState(), QMediaPlayer::PlayingState);
