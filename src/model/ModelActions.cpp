@@ -29,7 +29,7 @@ QString finishedMessage(const QString &success, const QStringList &failed)
 
 QString sizeText(qint64 bytes)
 {
-    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+    return Language::locale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
 } // namespace

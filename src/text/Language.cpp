@@ -187,6 +187,11 @@ bool isSpanish()
     return current()->path.endsWith(QLatin1String("es.lproj"));
 }
 
+QLocale locale()
+{
+    return isSpanish() ? QLocale(QLocale::Spanish, QLocale::Spain) : QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
 QStringList systemLanguages()
 {
     std::lock_guard lock(gMutex);

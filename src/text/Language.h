@@ -15,6 +15,7 @@
 //
 // Texts computed while painting need nothing: the event repaints every widget.
 
+#include <QLocale>
 #include <QString>
 #include <QVariantList>
 
@@ -47,6 +48,9 @@ namespace Language {
 void apply(const QString &code);
 // Whether texts currently come from the Spanish table.
 bool isSpanish();
+// The locale that goes with the texts in effect, for numbers and sizes ("1,5 MB" in
+// Spanish), whatever the system's own locale is.
+QLocale locale();
 } // namespace Language
 
 } // namespace vidorra

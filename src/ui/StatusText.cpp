@@ -16,7 +16,7 @@ QString minutesSeconds(double seconds)
 
 QString fileSize(qint64 bytes)
 {
-    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+    return Language::locale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
 QString stats(qint64 bytes, double seconds)

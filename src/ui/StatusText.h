@@ -12,7 +12,8 @@ QString stats(qint64 bytes, double seconds);
 // Minutes and seconds of a duration rounded to whole seconds, e.g. "62:05".
 QString minutesSeconds(double seconds);
 
-// The size in the platform's file-size style (decimal units).
+// The size in the platform's file-size style (decimal units), written the way the chosen
+// language writes numbers.
 QString fileSize(qint64 bytes);
 
 // "%n clips · %@" with the count and stats of the totals.

@@ -7,6 +7,7 @@
 #include "GridMetrics.h"
 #include "Selection.h"
 #include "StatusText.h"
+#include "text/Language.h"
 
 #include <QSet>
 
@@ -107,4 +108,12 @@ TEST(StatusText, DurationsRoundHalfAwayFromZero)
     for (const auto &row : rows)
         EXPECT_EQ(minutesSeconds(row.seconds), QLatin1String(row.expected)) << row.seconds;
     EXPECT_EQ(stats(1'500'000, 61), QStringLiteral("1.5 MB · 1:01"));
+    // Sizes are written as the chosen language writes numbers, not as the system does.
+    const QLocale system;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(fileSize(1'500'000), QStringLiteral("1.5 MB"));
+    Language::apply(QStringLiteral("es"));
+    EXPECT_EQ(fileSize(1'500'000), QStringLiteral("1,5 MB"));
+    Language::apply(QStringLiteral("en"));
+    QLocale::setDefault(system);
 }
