@@ -37,6 +37,8 @@ public:
     void resized() { scaled = {}; }
 
     const std::optional<QImage> &image() const { return picture; }
+    // A picture was asked for (it may have arrived, be on its way, or have failed).
+    bool asked() const { return !key.isEmpty(); }
     // Paints the picture filling `area` (cropped, aspect kept) inside rounded corners, or
     // the placeholder colour until it arrives.
     void paint(QPainter &painter, const QRectF &area, double radius, const QColor &placeholder);

@@ -56,8 +56,7 @@ void PileCard::setPile(const QList<Planned> &items, const QString &title, const 
     settings = pileSettingsLine(items);
     totals = pileTotalsLine(items);
     setToolTip(title);
-    if (isVisible())
-        loadPicture();
+    refreshPicture();
     update();
 }
 
@@ -104,10 +103,18 @@ void PileCard::loadPicture()
     picture.load(key, first.url, first.info.duration, cube);
 }
 
+void PileCard::refreshPicture()
+{
+    if (isVisible() && !visibleRegion().isEmpty())
+        loadPicture();
+    else
+        picture.cancel();
+}
+
 void PileCard::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    loadPicture();
+    refreshPicture();
 }
 
 void PileCard::hideEvent(QHideEvent *event)

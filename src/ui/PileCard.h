@@ -42,6 +42,11 @@ public:
     // The tables in force changed: a graded picture is asked for again.
     void gradingChanged();
 
+    // Asks for the picture while some of the card is on screen (inside the list's view),
+    // and drops a load in flight when none is: the list calls it as it scrolls.
+    void refreshPicture();
+    bool pictureAsked() const { return picture.asked(); }
+
     QSize sizeHint() const override;
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;

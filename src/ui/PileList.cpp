@@ -45,6 +45,32 @@ void PileList::setGroups(const QList<LibraryGroup> &groups, bool colorOn)
     // column's height and cut their cards short. Ask now, shown or not.
     QEvent request(QEvent::LayoutRequest);
     QCoreApplication::sendEvent(this, &request);
+    refreshPictures();
+}
+
+void PileList::refreshPictures()
+{
+    for (PileGrid *b : std::as_const(blocks))
+        for (PileCard *card : b->cards())
+            card->refreshPicture();
+}
+
+void PileList::scrollContentsBy(int dx, int dy)
+{
+    QScrollArea::scrollContentsBy(dx, dy);
+    refreshPictures();
+}
+
+void PileList::resizeEvent(QResizeEvent *event)
+{
+    QScrollArea::resizeEvent(event);
+    refreshPictures();
+}
+
+void PileList::showEvent(QShowEvent *event)
+{
+    QScrollArea::showEvent(event);
+    refreshPictures();
 }
 
 QList<PileCard *> PileList::cards() const

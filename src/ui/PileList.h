@@ -25,7 +25,15 @@ Q_SIGNALS:
     void revealRequested(const QList<vidorra::Planned> &items);
     void deleteRequested(const QList<vidorra::Planned> &items);
 
+protected:
+    void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
+    // Only the piles in view load their pictures.
+    void refreshPictures();
+
     QWidget *content;
     QList<PileGrid *> blocks;
 };

@@ -11,6 +11,7 @@
 #include "ClipCard.h"
 #include "ClipFixture.h"
 #include "PileCard.h"
+#include "PileList.h"
 
 #include "preview/CoverLoader.h"
 #include "preview/LUTEngine.h"
@@ -18,6 +19,7 @@
 #include "preview/TilePlayer.h"
 
 #include <QMenu>
+#include <QScrollBar>
 
 using namespace vidorra;
 using namespace vidorra::uitest;
@@ -284,6 +286,35 @@ TEST(PileCard, LinesAndActions)
     trigger(menu.get(), QStringLiteral("Delete"));
     EXPECT_EQ(reveal.size(), 1);
     EXPECT_EQ(del.size(), 1);
+}
+
+TEST(PileList, OnlyPilesInViewAskForTheirPictures)
+{
+    LibraryGroup group{QStringLiteral("D-Log"), {}};
+    for (int i = 0; i < 40; ++i) {
+        const QString name = QStringLiteral("/nonexistent/p%1/a.mp4").arg(i);
+        group.sections.append({QStringLiteral("D-Log/%1").arg(i), {planned(dlogInfo(), name)}});
+    }
+    PileList list;
+    list.resize(700, 400);
+    list.setGroups({group}, false);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const auto asked = [&] {
+        QList<PileCard *> out;
+        for (PileCard *card : list.cards())
+            if (card->pictureAsked())
+                out << card;
+        return out;
+    };
+    const QRect view(QPoint(0, 0), list.viewport()->size());
+    ASSERT_FALSE(asked().isEmpty());
+    EXPECT_LT(asked().size(), 40);
+    for (PileCard *card : asked())
+        EXPECT_TRUE(view.intersects(QRect(card->mapTo(list.viewport(), QPoint(0, 0)), card->size())));
+    // Scrolled to the end, the last piles ask too.
+    list.verticalScrollBar()->setValue(list.verticalScrollBar()->maximum());
+    EXPECT_TRUE(list.cards().last()->pictureAsked());
 }
 
 TEST(ChaosTile, PlaysWhileShownAndFallsBackToItsStillWhenSixteenPlay)
