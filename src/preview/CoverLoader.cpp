@@ -129,6 +129,7 @@ std::shared_ptr<CoverRequest> load(const QString &path, double duration, const C
             std::lock_guard lock(delivery->mutex);
             delivery->receiver = nullptr;
         });
+        request->setReceiverWatch(delivery->watch);
     }
     auto receiverGone = [delivery] {
         std::lock_guard lock(delivery->mutex);

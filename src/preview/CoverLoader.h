@@ -17,13 +17,21 @@
 namespace vidorra {
 
 // One load in progress. Cancelling makes the load give back its slot as soon as it gets
-// one (without decoding) and deliver nothing.
+// one (without decoding) and deliver nothing, and it stops watching its receiver at once,
+// so cards that scroll past leave no connection behind. Cancel on the receiver's thread.
 class CoverRequest {
 public:
-    void cancel() { cancelled_ = true; }
+    void cancel()
+    {
+        cancelled_ = true;
+        QObject::disconnect(receiverWatch_);
+    }
     bool isCancelled() const { return cancelled_; }
+    // The loader's watch on the receiver's destruction, dropped on cancel.
+    void setReceiverWatch(QMetaObject::Connection watch) { receiverWatch_ = std::move(watch); }
 private:
     std::atomic<bool> cancelled_{false};
+    QMetaObject::Connection receiverWatch_;
 };
 
 namespace CoverLoader {

@@ -194,4 +194,18 @@ TEST_F(Thumbnails, CancelledCallerWaitsItsTurnThenHandsTheSlotOn)
     QCoreApplication::processEvents();
     EXPECT_FALSE(called);
     EXPECT_FALSE(CoverLoader::cached(path, nullptr));
+
+    // Cancelled while waiting, loads stop watching their receiver at once: a card that
+    // scrolls past many times keeps no connection for each.
+    struct Card : QObject {
+        int watchers() const { return receivers(SIGNAL(destroyed(QObject *))); }
+    } card;
+    fillGate();
+    const int watchers = card.watchers();
+    for (int i = 0; i < 50; ++i)
+        CoverLoader::load(path, 2.0, nullptr, &card, [&](const std::optional<QImage> &) { called = true; })->cancel();
+    EXPECT_EQ(card.watchers(), watchers);
+    leaveGate();
+    EXPECT_EQ(gate.free(), 4);
+    EXPECT_FALSE(called);
 }
