@@ -33,6 +33,16 @@ void CoverGate::leave()
     next();
 }
 
+int CoverGate::abandonWaiting()
+{
+    std::deque<std::function<void()>> dropped;
+    {
+        std::lock_guard lock(mutex_);
+        dropped.swap(waiting_);
+    }
+    return int(dropped.size()); // their captures go here, outside the lock
+}
+
 int CoverGate::free() const
 {
     std::lock_guard lock(mutex_);

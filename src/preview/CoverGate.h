@@ -19,6 +19,8 @@ public:
     void enter(std::function<void()> admitted);
     // Gives a slot back: to the oldest waiter if there is one, else to the free count.
     void leave();
+    // Forgets every waiter: none of them will be admitted. Returns how many there were.
+    int abandonWaiting();
 
     int free() const;
     int waiting() const;

@@ -41,11 +41,13 @@ QThreadPool &pool()
         p->setMaxThreadCount(4);
         p->setExpiryTimeout(10000);
         // A decode still running while the application object goes away would use the
-        // torn-down image plugins: let the loads in hand finish first, drop the queued ones.
+        // torn-down image plugins: let the loads in hand (one key frame each) finish
+        // first. The queued ones are dropped, or each load that ends would admit the
+        // next and quitting would wait for all of them.
         if (QCoreApplication *app = QCoreApplication::instance()) {
             QObject::connect(app, &QCoreApplication::aboutToQuit, [p] {
-                p->clear();
-                p->waitForDone(10000);
+                abandonPending();
+                p->waitForDone(3000);
             });
         }
         return p;
@@ -81,6 +83,12 @@ std::optional<QImage> cached(const QString &path, const CubePtr &cube)
     if (const QImage *image = c.images.object(cacheKey(path, cube.get())))
         return *image;
     return std::nullopt;
+}
+
+void abandonPending()
+{
+    gate().abandonWaiting();
+    pool().clear();
 }
 
 void clearCache()

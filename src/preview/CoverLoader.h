@@ -56,6 +56,10 @@ std::shared_ptr<CoverRequest> load(const QString &path, double duration, const C
 // The work a load does once admitted, on the calling thread: cover or frame, graded.
 std::optional<QImage> render(const QString &path, double duration, const LUTCube *cube);
 
+// Drops every load that has not started decoding: they deliver nothing. Quitting calls
+// it, so only the few loads in hand (at most four) are waited for, not the whole queue.
+void abandonPending();
+
 // Empties the cache (tests and benchmarks start cold with it).
 void clearCache();
 

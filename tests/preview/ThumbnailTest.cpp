@@ -169,6 +169,23 @@ TEST_F(Thumbnails, CacheHitsSkipTheGateAndEachTableHasItsOwnEntry)
     leaveGate();
 }
 
+TEST_F(Thumbnails, QuittingDropsTheQueuedLoadsSoOnlyThoseInHandAreWaitedFor)
+{
+    const QString path = clipPath(2.0);
+    fillGate();   // four loads in hand
+    QObject receiver;
+    int delivered = 0;
+    for (int i = 0; i < 100; ++i)
+        CoverLoader::load(path, 2.0, nullptr, &receiver, [&](const std::optional<QImage> &) { ++delivered; });
+    EXPECT_EQ(gate.waiting(), 100);
+    CoverLoader::abandonPending();
+    EXPECT_EQ(gate.waiting(), 0);
+    leaveGate();   // the loads in hand end and admit nobody
+    EXPECT_EQ(gate.free(), 4);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(delivered, 0);
+}
+
 TEST_F(Thumbnails, CancelledCallerWaitsItsTurnThenHandsTheSlotOn)
 {
     const QString path = clipPath(2.0);
