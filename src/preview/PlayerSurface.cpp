@@ -7,11 +7,12 @@
 #include <QAudioOutput>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMediaPlayer>
 #include <QPainter>
+#include <QPixmap>
 #include <QSlider>
-#include <QStyle>
 #include <QThreadPool>
 #include <QToolButton>
 #include <QVideoFrame>
@@ -39,6 +40,30 @@ QThreadPool &gradePool()
         return p;
     }();
     return *pool;
+}
+
+// The play and pause glyphs in white: the controls float on a dark bar over the picture,
+// whatever the window's appearance (the style's own icons are dark grey).
+QIcon glyph(bool pause)
+{
+    QIcon icon;
+    for (const qreal ratio : {1.0, 2.0}) {
+        QPixmap pixmap(QSize(16, 16) * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        if (pause) {
+            p.drawRoundedRect(QRectF(3.5, 2.5, 3.2, 11), 1, 1);
+            p.drawRoundedRect(QRectF(9.3, 2.5, 3.2, 11), 1, 1);
+        } else {
+            p.drawPolygon(QPolygonF({QPointF(4, 2.5), QPointF(4, 13.5), QPointF(13.5, 8)}));
+        }
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 } // namespace
@@ -209,7 +234,7 @@ void PlayerSurface::present(const QImage &image)
 void PlayerSurface::syncControls()
 {
     const bool playing = player_ && player_->playbackState() == QMediaPlayer::PlayingState;
-    playButton_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    playButton_->setIcon(glyph(playing));
     playButton_->setToolTip(playing ? L("Pause") : L("Play"));
     playButton_->setEnabled(player_ != nullptr);
     const qint64 duration = player_ ? player_->duration() : 0;

@@ -19,6 +19,7 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QToolButton>
 #include <QMediaPlayer>
 #include <QSettings>
 
@@ -236,6 +237,17 @@ TEST_F(PreviewTest, EscapeSpaceAndADarkClickCloseAndReleaseThePlayer)
         QPointer<QMediaPlayer> player = overlay.player();
         ASSERT_TRUE(player);
         EXPECT_EQ(player->playbackState(), QMediaPlayer::PlayingState);
+        // The pause glyph reads light on the dark controls.
+        const QImage glyph = overlay.surface()->findChild<QToolButton *>()->icon().pixmap(16).toImage();
+        int light = 0, drawn = 0;
+        for (int y = 0; y < glyph.height(); ++y)
+            for (int x = 0; x < glyph.width(); ++x)
+                if (glyph.pixelColor(x, y).alpha() > 128) {
+                    ++drawn;
+                    light += glyph.pixelColor(x, y).lightness() > 200;
+                }
+        EXPECT_GT(drawn, 20);
+        EXPECT_EQ(light, drawn);
 
         QTest::keyClick(&overlay, key);
         EXPECT_FALSE(overlay.isVisible());
