@@ -181,22 +181,31 @@ void SettingsPanel::popup()
     syncFromStore();
     adjustSize();
     QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
-    QPoint at;
-    if (anchor && anchor->isVisible()) {
-        // Centred under the tool, a few pixels below it.
-        at = anchor->mapToGlobal(QPoint(anchor->width() / 2 - width() / 2, anchor->height() + 6));
-    } else if (owner) {
-        at = owner->mapToGlobal(QPoint(owner->width() - width() - 16, 48));
-    }
-    if (QScreen *screen = owner ? owner->screen() : this->screen()) {
-        const QRect area = screen->availableGeometry();
-        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width())));
-        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
-    }
-    move(at);
+    const QRect window = owner ? QRect(owner->mapToGlobal(QPoint(0, 0)), owner->size()) : QRect();
+    QScreen *screen = owner ? owner->screen() : this->screen();
+    const QRect tool = anchor && anchor->isVisible() ? QRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size())
+                                                     : QRect(window.right() - 60, window.top() + 10, 30, 30);
+    move(placeUnder(tool, size(), window, screen ? screen->availableGeometry() : QRect()));
     show();
     raise();
     setFocus(Qt::PopupFocusReason); // Escape closes; Tab reaches the choices
+}
+
+QPoint SettingsPanel::placeUnder(const QRect &tool, const QSize &size, const QRect &window, const QRect &screen)
+{
+    // Centred under the tool, a few pixels below it.
+    QPoint at(tool.center().x() + 1 - size.width() / 2, tool.bottom() + 1 + 6);
+    // Inside the window where it fits (the Settings tool sits near its right edge, and a
+    // small window would leave the popover hanging past it), and always on the screen.
+    const auto keepInside = [&](const QRect &area) {
+        if (area.isEmpty())
+            return;
+        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
+        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+    };
+    keepInside(window.adjusted(8, 8, -8, -8));
+    keepInside(screen);
+    return at;
 }
 
 void SettingsPanel::showEvent(QShowEvent *event)

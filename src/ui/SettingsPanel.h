@@ -39,6 +39,9 @@ public:
     void setAnchor(QWidget *anchor);
     // Shows the popover now (what `showSettings` = true does).
     void popup();
+    // Where a popover of `size` opens: centred under the Settings tool (global
+    // coordinates), kept inside the window where it fits and always on the screen.
+    static QPoint placeUnder(const QRect &tool, const QSize &size, const QRect &window, const QRect &screen);
 
     SegmentedChoice *languageChoice() const { return language; }
     SegmentedChoice *appearanceChoice() const { return appearance; }

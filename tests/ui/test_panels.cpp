@@ -7,9 +7,13 @@
 #include "AboutPanel.h"
 #include "Appearance.h"
 #include "ClipFixture.h"
+#include "HoverTip.h"
+#include "IconTool.h"
+#include "MainWindow.h"
 #include "PreviewOverlay.h"
 #include "SettingsPanel.h"
 #include "SettingsPanelControls.h"
+#include "TitleRow.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
 #include "preview/LUTEngine.h"
@@ -119,6 +123,33 @@ TEST_F(PanelTest, SettingsFollowTheModelAndStoreAppearanceAndSkipIntroAtOnce)
     EXPECT_EQ(panel.appearanceChoice()->value(), QStringLiteral("light"));
     model.setShowSettings(false);
     EXPECT_FALSE(panel.isVisible());
+}
+
+TEST_F(PanelTest, ThePopoverStaysInsideTheWindowAtItsSmallestUnderTheSettingsTool)
+{
+    MainWindow main(&model);
+    main.resize(main.minimumSize());
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    model.setShowSettings(true);
+    auto *panel = main.findChild<SettingsPanel *>();
+    ASSERT_TRUE(panel && panel->isVisible());
+    const QRect inside(main.mapToGlobal(QPoint(0, 0)), main.size());
+    EXPECT_TRUE(inside.contains(panel->geometry())) << panel->geometry().x() << " " << panel->geometry().width();
+    // Still under its tool.
+    QWidget *tool = main.titleRow()->settingsTool();
+    EXPECT_GT(panel->geometry().top(), tool->mapToGlobal(QPoint(0, tool->height())).y() - 1);
+    model.setShowSettings(false);
+
+    // The arithmetic where the window lies well inside a large screen (the test screen is
+    // smaller than the window): a tool 40 from the window's right edge.
+    const QRect window(100, 50, 1030, 540), screen(0, 0, 1920, 1080);
+    const QPoint at = SettingsPanel::placeUnder(QRect(1075, 70, 30, 30), QSize(300, 260), window, screen);
+    EXPECT_EQ(at, QPoint(1130 - 8 - 300, 106));
+    EXPECT_EQ(SettingsPanel::placeUnder(QRect(600, 70, 30, 30), QSize(300, 260), window, screen), QPoint(465, 106));
+    // A window partly off the screen: the screen wins.
+    EXPECT_EQ(SettingsPanel::placeUnder(QRect(1900, 70, 30, 30), QSize(300, 260), QRect(1000, 50, 1030, 540), screen).x(),
+              1920 - 300);
 }
 
 TEST_F(PanelTest, LinksOpenTheSiteSupportAndOneAboutPanelWithCreditsInParagraphs)
