@@ -10,24 +10,18 @@
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
-#include <QPropertyAnimation>
+#include <QVariantAnimation>
 
 namespace vidorra {
 
 ActionRow::ActionRow(Model *model, QWidget *parent)
     : QWidget(parent), model(model), openButton(new OpenFolderButton(L("Open Folder"), this)),
-      sort(new SortButton(L("Sort"), false, this)), openOpacity(new QGraphicsOpacityEffect(openButton)),
-      openFade(new QPropertyAnimation(openOpacity, "opacity", this))
+      sort(new SortButton(L("Sort"), false, this)), openFade(new QVariantAnimation(this))
 {
-    openButton->setGraphicsEffect(openOpacity);
-    openOpacity->setOpacity(0.0);
     openButton->hide();
     openFade->setDuration(200);
     openFade->setEasingCurve(easeOut());
-    connect(openFade, &QPropertyAnimation::finished, this, [this] {
-        if (!offering)
-            openButton->hide();
-    });
+    connect(openFade, &QVariantAnimation::valueChanged, this, [this](const QVariant &v) { showOpenAmount(v.toDouble()); });
     for (QWidget *b : {static_cast<QWidget *>(openButton), static_cast<QWidget *>(sort)})
         b->setFocusPolicy(Qt::NoFocus);
 
@@ -63,11 +57,28 @@ void ActionRow::refresh()
         return;
     offering = offer;
     openFade->stop();
-    openFade->setStartValue(openOpacity->opacity());
+    openFade->setStartValue(openAmount);
     openFade->setEndValue(offer ? 1.0 : 0.0);
-    if (offer)
-        openButton->show();
     openFade->start();
+}
+
+// "Open Folder" fades through an opacity effect that is there only while it fades: a
+// lasting effect keeps a picture of the button from before the row last moved (it does
+// when a pile opens) and draws it a few pixels off, cut at the row's edge.
+void ActionRow::showOpenAmount(double amount)
+{
+    openAmount = amount;
+    openButton->setVisible(amount > 0.001);
+    if (amount >= 1.0) {
+        openButton->setGraphicsEffect(nullptr);
+        return;
+    }
+    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(openButton->graphicsEffect());
+    if (!effect) {
+        effect = new QGraphicsOpacityEffect(openButton);
+        openButton->setGraphicsEffect(effect);
+    }
+    effect->setOpacity(amount);
 }
 
 } // namespace vidorra

@@ -3,8 +3,7 @@
 
 #include <QWidget>
 
-class QGraphicsOpacityEffect;
-class QPropertyAnimation;
+class QVariantAnimation;
 
 namespace vidorra {
 
@@ -33,11 +32,13 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void showOpenAmount(double amount);
+
     Model *model;
     OpenFolderButton *openButton;
     SortButton *sort;
-    QGraphicsOpacityEffect *openOpacity;
-    QPropertyAnimation *openFade;
+    QVariantAnimation *openFade;
+    double openAmount = 0.0;
     bool offering = false;
 };
 

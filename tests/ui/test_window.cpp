@@ -15,6 +15,7 @@
 #include "IntroMosaic.h"
 #include "MainWindow.h"
 #include "MessageBar.h"
+#include "OpenFolderButton.h"
 #include "OrganizeButton.h"
 #include "PileCard.h"
 #include "PreviewOverlay.h"
@@ -283,6 +284,11 @@ TEST_F(WindowTest, SortMovesTheFilesAndUndoBringsThemBack)
     // Nothing left to sort: the folder can be opened instead.
     EXPECT_TRUE(waitUntil([&] { return window->actionRow()->offersOpen(); }));
     EXPECT_FALSE(sort->isEnabled());
+    // Once faded in it is drawn as it stands, level with Sort (a lasting fade effect drew
+    // an old picture of it a few pixels low after the row moved).
+    OpenFolderButton *open = window->actionRow()->openFolderButton();
+    EXPECT_TRUE(waitUntil([&] { return open->isVisible() && !open->graphicsEffect(); }));
+    EXPECT_EQ(open->y(), sort->y());
 
     IconTool *undo = window->titleRow()->undoTool();
     finished.clear();
