@@ -3,12 +3,11 @@
 // grows a little, and names itself in a floating tip.
 
 #include "HoverButton.h"
+#include "HoverTip.h"
 
 #include <QPointer>
 
 namespace vidorra {
-
-class HoverTip;
 
 class IconTool : public HoverButton {
     Q_OBJECT

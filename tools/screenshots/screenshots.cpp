@@ -1,6 +1,8 @@
 // Starts the application on a generated sample card and saves pictures of it: the intro
-// mosaic, the piles, an open pile with a card hovered and selected, the settings with a
-// colour table chosen for D-Log, and the same in the dark appearance.
+// mosaic, the piles, an open pile with a card hovered and selected, the preview, the
+// settings (with a colour table chosen for D-Log) and the rename sheet, and the same in
+// the dark appearance; then, in Spanish, the piles and an open pile with a menu open, the
+// window switched from light to dark, and the settings popover in the smallest window.
 //
 //   vidorra_screenshots <output folder>
 
@@ -10,10 +12,12 @@
 #include "ui/Appearance.h"
 #include "ui/CardGrid.h"
 #include "ui/ClipCard.h"
+#include "ui/IconTool.h"
 #include "ui/IntroMosaic.h"
 #include "ui/MainWindow.h"
 #include "ui/OrganizeButton.h"
 #include "ui/PileList.h"
+#include "ui/TitleRow.h"
 #include "ui/ChaosTile.h"
 #include "ui/ColorTables.h"
 #include "model/Model.h"
@@ -26,6 +30,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -188,15 +194,46 @@ int main(int argc, char **argv)
         settle(300);
 
         if (mode == QLatin1String("light")) {
-            model->setLanguage(QStringLiteral("es"));
+            model->setLanguage(QStringLiteral("es"));   // closes the open pile
             settle(500);
-            ok &= save(window, out, QStringLiteral("pile-es"));
+            QMenu *file = window->menuBar()->actions().first()->menu();
+            file->popup(window->mapToGlobal(QPoint(8, window->menuBar()->height())));
+            settle(400);
+            ok &= saveScreen(out, QStringLiteral("piles-es-menu"));
+            file->hide();
+            window->enter(model->lib().sections.first().folder);
+            settle(600);
+            if (ClipCard *card = grid->cardAt(0)) {
+                QMenu *menu = card->makeContextMenu(window);
+                menu->setAttribute(Qt::WA_DeleteOnClose);
+                menu->popup(card->mapToGlobal(QPoint(card->width() / 2, card->width() / 4)));
+                settle(400);
+                ok &= saveScreen(out, QStringLiteral("pile-es-menu"));
+                menu->close();
+            }
             model->setShowSettings(true);
             settle(500);
             ok &= saveScreen(out, QStringLiteral("settings-es"));
             model->setShowSettings(false);
             model->setLanguage(QStringLiteral("en"));
             settle(300);
+
+            // The theme tool switches this light window to dark: every text follows.
+            window->enter(std::nullopt);
+            window->titleRow()->themeTool()->click();
+            settle(800);
+            ok &= save(window, out, QStringLiteral("piles-switched-dark"));
+            window->titleRow()->themeTool()->click();
+            settle(300);
+
+            // The settings popover in the smallest window.
+            window->resize(window->minimumSize());
+            settle(400);
+            model->setShowSettings(true);
+            settle(500);
+            ok &= saveScreen(out, QStringLiteral("settings-smallest"));
+            model->setShowSettings(false);
+            settle(200);
         }
         window->close();
     }
