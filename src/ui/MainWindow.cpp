@@ -39,6 +39,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -185,6 +186,9 @@ void MainWindow::wireModel()
     for (auto signal : {&Model::libChanged, &Model::resultChanged, &Model::openFolderChanged,
                         &Model::lutEnabledChanged, &Model::busyChanged, &Model::scanningChanged})
         connect(m, signal, this, &MainWindow::refreshContent);
+    // Another tab or another folder starts at its top, not where the last one was left.
+    for (auto signal : {&Model::tabChanged, &Model::sourcePathChanged})
+        connect(m, signal, this, [this] { piles->verticalScrollBar()->setValue(0); });
     connect(m, &Model::selectionChanged, this, &MainWindow::refreshSelection);
     connect(m, &Model::selectedItemsChanged, this, &MainWindow::refreshSelection);
     connect(m, &Model::dropTargetedChanged, this, [this] { highlight->setActive(m->dropTargeted()); });
