@@ -64,8 +64,10 @@ QList<Planned> sortableNow(const Model &model)
 PileHeading pileHeading(const Planned &first)
 {
     PileHeading h;
-    if (!first.info.recognized)
+    if (!first.info.recognized) {
+        h.title = first.label; // "Unknown": the pile of clips that stay where they are
         return h;
+    }
     if (isSlowMotion(first.info)) {
         h.title = L("Slow Motion");
         h.detail = fpsLabel(first.info.captureFPS) + QStringLiteral(" → ") + fpsLabel(first.info.playbackFPS)

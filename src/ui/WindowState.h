@@ -27,7 +27,8 @@ std::optional<QList<Planned>> openItems(const Model &model);
 QList<Planned> sortableNow(const Model &model);
 
 // Title and optional detail line of a pile, from its first clip: "Slow Motion" with
-// "120 → 30p" for slow motion, else the capture rate and "p". Unrecognized: no title.
+// "120 → 30p" for slow motion, else the capture rate and "p". Unrecognized: the clip's
+// description, "Unknown".
 struct PileHeading {
     QString title;
     std::optional<QString> detail;

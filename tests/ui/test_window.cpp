@@ -518,6 +518,11 @@ TEST_F(WindowTest, TheIntroPlaysOnlyClipsItCanShow)
     EXPECT_FALSE(window->introShown());
     EXPECT_EQ(model->lib().current, QStringLiteral("Unknown"));
     EXPECT_EQ(model->lib().visible.size(), 30);
+    // Their pile has a title, on its card and once opened.
+    ASSERT_EQ(window->pileList()->cards().size(), 1);
+    EXPECT_EQ(window->pileList()->cards().first()->title(), QStringLiteral("Unknown"));
+    window->enter(model->lib().sections.first().folder);
+    EXPECT_EQ(window->pileHeader()->title(), QStringLiteral("Unknown"));
 
     // With real clips among them, the intro plays just those.
     const QString mixed = freshFolder();
