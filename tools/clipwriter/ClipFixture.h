@@ -137,5 +137,8 @@ void drawScene(uchar *rgba, int width, int height, qsizetype bytesPerLine, int i
 
 // A small encoded picture (JPEG or PNG bytes) to use as an embedded cover.
 QByteArray sampleCoverJpeg(int width = 160, int height = 90);
+// The cover a camera writes: the first frame of landscape `scene` (see drawScene), as
+// JPEG or PNG bytes.
+QByteArray sceneCoverJpeg(int width, int height, int scene, bool flat, double fps);
 
 } // namespace vidorra::fixture

@@ -154,8 +154,13 @@ int writeCard(const QString &folder, const Options &options, QString *error)
             spec.sceneFlat = p.bitDepth == 10;
             spec.hevcVideo = p.bitDepth == 10;
         }
-        if (i % 5 == 1)
-            spec.cover = fixture::sampleCoverJpeg(320, s.width >= s.height ? 180 : 568);
+        // Some clips carry the camera's cover picture: their own first frame.
+        if (i % 5 == 1) {
+            const int coverHeight = s.width >= s.height ? 180 : 568;
+            spec.cover = options.realVideo
+                ? fixture::sceneCoverJpeg(320, coverHeight, i, p.bitDepth == 10, r.playback)
+                : fixture::sampleCoverJpeg(320, coverHeight);
+        }
 
         when = when.addSecs(97 + (i * 37) % 600);
         const QString stem = QStringLiteral("DJI_%1_%2_D")
