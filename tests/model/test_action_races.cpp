@@ -29,7 +29,7 @@ TEST_F(ActionRaces, FailuresStayVisibleAfterAnEmptyRescan)
     model->revert();
     waitFor(finished, 2);
     waitFor(ended, 2);
-    EXPECT_EQ(model->message(), "Undone with 1 issue(s):\n" + line + "\nNo compatible clips");
+    EXPECT_EQ(model->message(), "Undone with 1 issue:\n" + line + "\nNo compatible clips");
 
     writeClips(card, 1);
     loadAndWait({card});
@@ -37,7 +37,7 @@ TEST_F(ActionRaces, FailuresStayVisibleAfterAnEmptyRescan)
     model->run(model->result()->items);
     waitFor(finished, 3);
     waitFor(ended, 4);
-    EXPECT_EQ(model->message(), "Finished with 1 issue(s):\n" + line + "\nNo compatible clips");
+    EXPECT_EQ(model->message(), "Finished with 1 issue:\n" + line + "\nNo compatible clips");
 }
 
 // The trash question runs the event loop, and a folder handed over meanwhile (by a
