@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavfilter-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
-  libgtest-dev libgmock-dev libbenchmark-dev libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libgl-dev libxxhash-dev xxhash
+  exfatprogs exfat-fuse
   xvfb xauth fonts-dejavu-core ffmpegthumbnailer
   desktop-file-utils appstream librsvg2-bin dpkg-dev file
 )

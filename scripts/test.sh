@@ -16,7 +16,7 @@ ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600
 # memory faults would hide; the widget tests run in the build above.
 if [ "${VIDORRA_SKIP_SANITIZERS:-0}" != 1 ]; then
   asan_tests=(text_tests fixture_tests metadata_tests library_files_test library_scan_test
-              rename_test model_test preview_grading preview_cube preview_probe_lut
+              import_test rename_test model_test preview_grading preview_cube preview_probe_lut
               preview_thumbnails preview_players preview_hevc)
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIDORRA_SANITIZE=ON -DVIDORRA_BENCH=OFF >/dev/null
   cmake --build build-asan -j "$jobs" --target "${asan_tests[@]}"
