@@ -70,5 +70,37 @@
         <source>Cancel</source>
         <translation>Cancelar</translation>
     </message>
+    <message>
+        <source>Imported 1 clip (%@), all verified</source>
+        <translation>1 clip importado (%@), todo verificado</translation>
+    </message>
+    <message>
+        <source>Imported %d clips (%@), all verified</source>
+        <translation>%d clips importados (%@), todo verificado</translation>
+    </message>
+    <message>
+        <source>1 clip was imported before and was skipped</source>
+        <translation>1 clip ya se había importado y se omitió</translation>
+    </message>
+    <message>
+        <source>%d clips were imported before and were skipped</source>
+        <translation>%d clips ya se habían importado y se omitieron</translation>
+    </message>
+    <message>
+        <source>Import stopped</source>
+        <translation>Importación detenida</translation>
+    </message>
+    <message>
+        <source>Every clip on %@ was imported before</source>
+        <translation>Todos los clips de %@ ya se habían importado</translation>
+    </message>
+    <message>
+        <source>No clips on %@</source>
+        <translation>No hay clips en %@</translation>
+    </message>
+    <message>
+        <source>Not enough space in %@: %@ needed, %@ free</source>
+        <translation>No hay espacio suficiente en %@: se necesitan %@ y hay %@ libres</translation>
+    </message>
 </context>
 </TS>

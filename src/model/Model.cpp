@@ -16,10 +16,20 @@ Model::Model(QObject *parent)
       scanToken_(std::make_shared<ScanToken>()),
       threads_(std::make_unique<BackgroundThreads>(this))
 {
+    // An import that ended while an action ran opens its folder once the action is done.
+    connect(this, &Model::actionFinished, this, [this] {
+        if (!pendingOpen_ || busy_)
+            return;
+        const QString folder = *std::exchange(pendingOpen_, std::nullopt);
+        load({folder});
+        setMessage(pendingMessage_);
+    });
 }
 
 Model::~Model()
 {
+    // An import in hand is stopped: its partial copy goes, verified files stay.
+    importJob_.reset();
     scanToken_->cancelled = true;
     threads_->waitAll();
 }

@@ -7,11 +7,14 @@
 #include "ScanWork.h"
 #include "UserPrompts.h"
 
+#include "import/CardWatcher.h"
+#include "import/Importer.h"
 #include "library/Library.h"
 #include "library/Organize.h"
 #include "library/Scan.h"
 #include "rename/Rename.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -25,6 +28,14 @@
 namespace vidorra {
 
 class BackgroundThreads;
+
+// An import under way, as the window shows it.
+struct ImportStatus {
+    QString card;                // the card's name
+    ImportProgress progress;
+    double bytesPerSecond = 0;   // over the last few seconds; 0 until known
+    std::optional<int> secondsLeft;
+};
 
 class Model : public QObject {
     Q_OBJECT
@@ -48,6 +59,8 @@ class Model : public QObject {
     Q_PROPERTY(QString sourceName READ sourceName NOTIFY sourceNameChanged)
     Q_PROPERTY(QString sourcePath READ sourcePath NOTIFY sourcePathChanged)
     Q_PROPERTY(std::optional<Planned> preview READ preview WRITE setPreview NOTIFY previewChanged)
+    Q_PROPERTY(QList<Card> cards READ cards NOTIFY cardsChanged)
+    Q_PROPERTY(bool importing READ importing NOTIFY importingChanged)
     // Plain fields that follow the observed ones; the signals say when they were rebuilt.
     Q_PROPERTY(Library lib READ lib NOTIFY libChanged)
     Q_PROPERTY(QList<Planned> selectedItems READ selectedItems NOTIFY selectedItemsChanged)
@@ -100,6 +113,11 @@ public:
     const std::optional<Planned> &preview() const { return preview_; }
     void setPreview(std::optional<Planned> value);
 
+    // The camera cards mounted now (empty until watchCards).
+    const QList<Card> &cards() const { return cards_; }
+    bool importing() const { return importing_; }
+    const ImportStatus &importStatus() const { return importStatus_; }
+
     // ---- plain fields ----
     const Library &lib() const { return lib_; }
     const QList<Planned> &selectedItems() const { return selectedItems_; }
@@ -122,6 +140,17 @@ public:
     void reload();
     // Stops the running scan; clips already shown stay.
     void stopScan();
+
+    // ---- importing from cards ----
+    // Starts following the mounted cards (`lister` stands in for the mount table in tests).
+    void watchCards(CardWatcher::Lister lister = {});
+    // Copies the card's clips, verified, into a new folder under the import folder
+    // (asked for once), then opens that folder. One import at a time.
+    void importCard(const Card &card);
+    // Stops the import; the files already verified stay.
+    void cancelImport();
+    // Where imports go: asks the user and remembers the answer; false when cancelled.
+    bool chooseImportFolder();
 
     // ---- actions (refused while scanning or busy) ----
     // Organizes the sortable ones of `items` into their folders, then rescans.
@@ -180,6 +209,12 @@ Q_SIGNALS:
     void scanEnded();
     // Emitted when a refreshFromDisk check has come back, whether or not it changed anything.
     void refreshChecked();
+    void cardsChanged();
+    void importingChanged();
+    // The import's counts, speed or time left changed.
+    void importStatusChanged();
+    // An import has ended and its folder (if anything landed) has been opened.
+    void importFinished(const ImportOutcome &outcome);
 
 private:
     void rebuild();
@@ -240,6 +275,17 @@ private:
 
     UserPrompts *prompts_ = nullptr;
     std::unique_ptr<BackgroundThreads> threads_;
+    void applyImportProgress(const ImportProgress &progress);
+    void applyImportOutcome(const ImportOutcome &outcome);
+    QList<Card> cards_;
+    bool importing_ = false;
+    ImportStatus importStatus_;
+    QList<QPair<qint64, qint64>> speedSamples_; // (milliseconds, bytes done)
+    QElapsedTimer importClock_;
+    std::optional<QString> pendingOpen_;        // an import's folder, opened once not busy
+    QString pendingMessage_;
+    CardWatcher *cardWatcher_ = nullptr;
+    std::unique_ptr<ImportJob> importJob_;      // stopped and joined before the threads
     qint64 rebuildNanos_ = 0;
     qint64 scanUpdateNanos_ = 0;
     ScanHooks scanHooks_;

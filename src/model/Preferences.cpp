@@ -55,6 +55,13 @@ std::optional<QString> lastFolderPath()
 }
 void setLastFolderPath(const QString &path) { write(kLastFolderPath, path); }
 
+std::optional<QString> importFolder()
+{
+    const QString path = store().value(QLatin1String(kImportFolder)).toString();
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+}
+void setImportFolder(const QString &path) { write(kImportFolder, path); }
+
 bool windowSized() { return flag(kWindowSized); }
 void setWindowSized(bool sized) { write(kWindowSized, sized); }
 

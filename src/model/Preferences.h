@@ -20,6 +20,8 @@ inline constexpr const char *kWindowSizeReset = "windowSizeReset2";
 inline constexpr const char *kLutPathDLog = "lutPath.dLog";
 inline constexpr const char *kLutPathDLog2 = "lutPath.dLog2";
 inline constexpr const char *kLutPathGeneral = "lutPath.general";
+// The folder that imports from cards go into, each in a sub-folder of its own.
+inline constexpr const char *kImportFolder = "importFolder";
 
 // "system", "en" or "es"; "system" when absent.
 QString appLanguage();
@@ -36,6 +38,10 @@ void setSkipIntro(bool skip);
 // The last rename template used; "{date}_{profile}_{res}{fps}_{num}" when absent.
 QString renameTemplate();
 void setRenameTemplate(const QString &templ);
+
+// Where imports from cards go; none when absent or empty.
+std::optional<QString> importFolder();
+void setImportFolder(const QString &path);
 
 // The folder to reopen at launch; none when absent.
 std::optional<QString> lastFolderPath();

@@ -16,6 +16,9 @@ struct Confirmation {
     bool acceptIsDestructive = true;
 };
 
+// What to do when an import's folder name is taken already.
+enum class ImportTarget { AddToExisting, NewFolder, Cancel };
+
 class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
@@ -26,6 +29,19 @@ public:
     // Lets the user choose files and folders (several at once; folders and movies).
     // Returns absolute paths in the chooser's order, or an empty list when cancelled.
     virtual QStringList chooseSources() = 0;
+
+    // Lets the user choose the folder that imports from cards go into; empty when
+    // cancelled.
+    virtual QString chooseImportFolder() { return {}; }
+
+    // The folder `existing` is there already (an earlier import of the same days, or a
+    // folder of the user's): add to it, import into `fresh` beside it, or cancel.
+    virtual ImportTarget chooseImportTarget(const QString &existing, const QString &fresh)
+    {
+        Q_UNUSED(existing)
+        Q_UNUSED(fresh)
+        return ImportTarget::Cancel;
+    }
 };
 
 } // namespace vidorra
