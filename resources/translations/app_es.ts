@@ -19,5 +19,13 @@
         <source>Help</source>
         <translation>Ayuda</translation>
     </message>
+    <message>
+        <source>Import Folder…</source>
+        <translation>Carpeta de importación…</translation>
+    </message>
+    <message>
+        <source>Import from Card…</source>
+        <translation>Importar de la tarjeta…</translation>
+    </message>
 </context>
 </TS>

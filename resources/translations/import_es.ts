@@ -44,5 +44,21 @@
         <source>The destination is full: %d more files were not copied</source>
         <translation>El destino está lleno: %d archivos más no se copiaron</translation>
     </message>
+    <message>
+        <source>Usage: vidorra-probe --verify FOLDER</source>
+        <translation>Uso: vidorra-probe --verify CARPETA</translation>
+    </message>
+    <message>
+        <source>No checksum file in %@</source>
+        <translation>No hay archivo de sumas de control en %@</translation>
+    </message>
+    <message>
+        <source>1 file verified</source>
+        <translation>1 archivo verificado</translation>
+    </message>
+    <message>
+        <source>%d files verified</source>
+        <translation>%d archivos verificados</translation>
+    </message>
 </context>
 </TS>

@@ -96,5 +96,53 @@
         <source>Nothing to rename: the template needs the camera data that only DJI Osmo Pocket clips carry.</source>
         <translation>Nada que renombrar: la plantilla necesita los datos de cámara que solo llevan los clips de DJI Osmo Pocket.</translation>
     </message>
+    <message>
+        <source>%d s left</source>
+        <translation>quedan %d s</translation>
+    </message>
+    <message>
+        <source>%d min left</source>
+        <translation>quedan %d min</translation>
+    </message>
+    <message>
+        <source>%d h %d min left</source>
+        <translation>quedan %d h %d min</translation>
+    </message>
+    <message>
+        <source>Importing from %@</source>
+        <translation>Importando de %@</translation>
+    </message>
+    <message>
+        <source>%d of %d files · %@ of %@</source>
+        <translation>%d de %d archivos · %@ de %@</translation>
+    </message>
+    <message>
+        <source>Card</source>
+        <translation>Tarjeta</translation>
+    </message>
+    <message>
+        <source>Import from %@…</source>
+        <translation>Importar de %@…</translation>
+    </message>
+    <message>
+        <source>Choose where imports from cards go</source>
+        <translation>Elige dónde van las importaciones de tarjetas</translation>
+    </message>
+    <message>
+        <source>A folder named “%@” is there already</source>
+        <translation>Ya hay una carpeta llamada «%@»</translation>
+    </message>
+    <message>
+        <source>Add this card's clips to it, or import them into “%@”?</source>
+        <translation>¿Añadir a ella los clips de esta tarjeta o importarlos en «%@»?</translation>
+    </message>
+    <message>
+        <source>Add to It</source>
+        <translation>Añadir a ella</translation>
+    </message>
+    <message>
+        <source>New Folder</source>
+        <translation>Carpeta nueva</translation>
+    </message>
 </context>
 </TS>

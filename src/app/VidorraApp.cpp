@@ -38,6 +38,7 @@ VidorraApp::~VidorraApp()
 
 void VidorraApp::launch(const QStringList &paths)
 {
+    m->watchCards();
     // Files handed over at launch are scanned from the very start: the appearance and
     // the window, built from the model's state, come up while the scan reads them.
     if (!paths.isEmpty())
@@ -73,6 +74,13 @@ void VidorraApp::installMenus()
     connect(open, &QAction::triggered, m.get(), &Model::openPanel);
     // Loading is refused while an action runs, so it is not offered then.
     connect(m.get(), &Model::busyChanged, open, [this] { open->setEnabled(!m->busy()); });
+    importsEnd = fileMenu->addSeparator();
+    importFolder = fileMenu->addAction(QString());
+    connect(importFolder, &QAction::triggered, m.get(), &Model::chooseImportFolder);
+    refreshImportActions();
+    for (auto signal : {&Model::cardsChanged, &Model::importingChanged})
+        connect(m.get(), signal, this, &VidorraApp::refreshImportActions);
+    fileMenu->addSeparator();
     settings = fileMenu->addAction(QString());
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     connect(settings, &QAction::triggered, this, [this] { m->setShowSettings(true); });
@@ -96,6 +104,7 @@ void VidorraApp::retranslateMenus()
     quit->setText(L("Quit"));
     helpMenu->setTitle(L("Help"));
     about->setText(L("About Vidorra"));
+    refreshImportActions();
 }
 
 bool VidorraApp::eventFilter(QObject *watched, QEvent *event)
@@ -103,6 +112,30 @@ bool VidorraApp::eventFilter(QObject *watched, QEvent *event)
     if (watched == win.get() && event->type() == QEvent::LanguageChange)
         retranslateMenus();
     return QObject::eventFilter(watched, event);
+}
+
+void VidorraApp::refreshImportActions()
+{
+    for (QAction *a : std::as_const(imports)) {
+        fileMenu->removeAction(a);
+        a->deleteLater();
+    }
+    imports.clear();
+    for (const Card &card : m->cards()) {
+        auto *action = new QAction(L("Import from %@…", {card.name}), fileMenu);
+        action->setEnabled(!m->importing());
+        connect(action, &QAction::triggered, m.get(), [this, card] { m->importCard(card); });
+        imports << action;
+    }
+    if (imports.isEmpty()) {
+        // Where the entry appears once a card is in.
+        auto *none = new QAction(L("Import from Card…"), fileMenu);
+        none->setEnabled(false);
+        imports << none;
+    }
+    fileMenu->insertActions(importsEnd, imports);
+    if (importFolder)
+        importFolder->setText(L("Import Folder…"));
 }
 
 void VidorraApp::didFinishLaunching()

@@ -43,6 +43,9 @@ public:
     QAction *aboutAction() const { return about; }
     QAction *settingsAction() const { return settings; }
     QAction *openAction() const { return open; }
+    // "Import from CARD…" for each card mounted now, or one disabled entry.
+    QList<QAction *> importActions() const { return imports; }
+    QAction *importFolderAction() const { return importFolder; }
 
 Q_SIGNALS:
     // The posted launch tasks have run.
@@ -58,6 +61,7 @@ private:
     void installMenus();
     void retranslateMenus();
     void didFinishLaunching();
+    void refreshImportActions();
 
     std::unique_ptr<Model> m;
     std::unique_ptr<MainWindow> win;
@@ -69,6 +73,9 @@ private:
     QAction *open = nullptr;
     QAction *quit = nullptr;
     QStringList waiting;
+    QAction *importsEnd = nullptr; // the separator after the import entries
+    QList<QAction *> imports;
+    QAction *importFolder = nullptr;
 };
 
 // The program: one instance per user, then the launch and the event loop.

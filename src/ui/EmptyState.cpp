@@ -1,5 +1,6 @@
 #include "EmptyState.h"
 
+#include "CardEntries.h"
 #include "FadeIn.h"
 #include "Fonts.h"
 #include "Icons.h"
@@ -13,8 +14,11 @@
 
 namespace vidorra {
 
-EmptyState::EmptyState(Model *model, QWidget *parent) : QWidget(parent), model(model), spin(new QTimer(this))
+EmptyState::EmptyState(Model *model, QWidget *parent)
+    : QWidget(parent), model(model), spin(new QTimer(this)), cards(new CardEntries(model, this))
 {
+    connect(model, &Model::cardsChanged, this, &EmptyState::placeCards);
+    connect(model, &Model::languageChanged, this, &EmptyState::placeCards);
     spin->setInterval(80);
     connect(spin, &QTimer::timeout, this, [this] {
         phase = (phase + 1) % 12;
@@ -43,7 +47,19 @@ void EmptyState::refresh()
     if (now != wasReading)
         fadeIn(this, 200, QEasingCurve::OutCubic);
     wasReading = now;
+    placeCards();
     update();
+}
+
+void EmptyState::resizeEvent(QResizeEvent *) { placeCards(); }
+
+void EmptyState::placeCards()
+{
+    // Under "No Clips" and its hint; out of the way while work runs.
+    cards->adjustSize();
+    const QSize size = cards->sizeHint();
+    cards->setGeometry((width() - size.width()) / 2, height() / 2 + 52, size.width(), size.height());
+    cards->setVisible(!reading() && !model->cards().isEmpty());
 }
 
 void EmptyState::paintEvent(QPaintEvent *)

@@ -8,6 +8,7 @@ class QTimer;
 
 namespace vidorra {
 
+class CardEntries;
 class Model;
 
 class EmptyState : public QWidget {
@@ -17,15 +18,20 @@ public:
     bool reading() const;
     QString title() const;
     QString hint() const;
+    // The cards that can be imported, under the hint.
+    CardEntries *cardEntries() const { return cards; }
 
 protected:
     void paintEvent(QPaintEvent *) override;
+    void resizeEvent(QResizeEvent *) override;
 
 private:
     void refresh();
+    void placeCards();
 
     Model *model;
     QTimer *spin;
+    CardEntries *cards;
     bool wasReading = false;
     int phase = 0;
 };

@@ -156,6 +156,19 @@ Glyph make(const QString &name)
             g.fill.addRect(QRectF(5 + i * 4.2, 10, 1.6, 1.6));
             g.fill.addRect(QRectF(5 + i * 4.2, 17.4, 1.6, 1.6));
         }
+    } else if (name == QLatin1String("sdcard")) {
+        // A memory card: a rectangle with its corner cut, and its contacts.
+        g.stroke.moveTo(9, 3);
+        g.stroke.lineTo(18, 3);
+        g.stroke.quadTo(19.5, 3, 19.5, 4.5);
+        g.stroke.lineTo(19.5, 19.5);
+        g.stroke.quadTo(19.5, 21, 18, 21);
+        g.stroke.lineTo(6, 21);
+        g.stroke.quadTo(4.5, 21, 4.5, 19.5);
+        g.stroke.lineTo(4.5, 7.5);
+        g.stroke.closeSubpath();
+        for (int i = 0; i < 4; ++i)
+            g.line({{9.5 + i * 2.6, 5.5}, {9.5 + i * 2.6, 8.5}});
     } else if (name == QLatin1String("checkmark")) {
         g.line({{5, 12.5}, {10, 17.5}, {19, 6.5}});
     }

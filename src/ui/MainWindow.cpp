@@ -11,6 +11,7 @@
 #include "DropTarget.h"
 #include "EmptyState.h"
 #include "HoverTip.h"
+#include "ImportBar.h"
 #include "IconTool.h"
 #include "IntroMosaic.h"
 #include "MessageBar.h"
@@ -32,6 +33,7 @@
 #include "text/Language.h"
 
 #include <QPointer>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -41,6 +43,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -80,6 +83,9 @@ void MainWindow::buildFaces()
     stack->setContentsMargins(0, 0, 0, 0);
     faces = new QStackedWidget(central);
     stack->addWidget(faces);
+    // Under both faces, so an import can be followed whatever is shown.
+    importing = new ImportBar(m, central);
+    stack->addWidget(importing);
 
     intro = new IntroMosaic(faces);
     organised = new QWidget(faces);
@@ -434,6 +440,7 @@ QStringList MainWindow::chooseSources()
 }
 
 // While an action runs a drop would be refused, so none is offered.
+#include <QDir>
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
     if (m->busy() || !dropPaths(event->mimeData())) {

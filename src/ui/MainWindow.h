@@ -20,6 +20,7 @@ class CardGrid;
 class ColorTables;
 class DropHighlight;
 class EmptyState;
+class ImportBar;
 class IntroMosaic;
 class MessageBar;
 class Model;
@@ -64,6 +65,8 @@ public:
     // UserPrompts: the trash question and the open chooser as real dialogs.
     bool confirm(const Confirmation &question) override;
     QStringList chooseSources() override;
+    QString chooseImportFolder() override;
+    ImportTarget chooseImportTarget(const QString &existing, const QString &fresh) override;
 
     // The parts, for the tests, the screenshots and the benchmark.
     TitleRow *titleRow() const { return title; }
@@ -76,6 +79,7 @@ public:
     IntroMosaic *introMosaic() const { return intro; }
     StatusLine *statusLine() const { return status; }
     MessageBar *messageBar() const { return message; }
+    ImportBar *importBar() const { return importing; }
     DropHighlight *dropHighlight() const { return highlight; }
     Shortcuts *shortcuts() const { return keys; }
     PreviewOverlay *previewOverlay() const { return overlay; }
@@ -120,6 +124,7 @@ private:
     IntroMosaic *intro = nullptr;
     StatusLine *status = nullptr;
     MessageBar *message = nullptr;
+    ImportBar *importing = nullptr;
     DropHighlight *highlight = nullptr;
     Shortcuts *keys = nullptr;
     PreviewOverlay *overlay = nullptr;

@@ -56,7 +56,7 @@ void OpenFolderButton::paintEvent(QPaintEvent *)
     const QFontMetricsF fm(font);
     const double contentW = symbolSize + gap + fm.horizontalAdvance(text());
     double x = r.center().x() - contentW / 2;
-    Icons::paint(p, QStringLiteral("folder"), QRectF(x, r.center().y() - symbolSize / 2, symbolSize, symbolSize),
+    Icons::paint(p, symbol, QRectF(x, r.center().y() - symbolSize / 2, symbolSize, symbolSize),
                  primary, Icons::Weight::Medium);
     x += symbolSize + gap;
     p.setFont(font);

@@ -1,9 +1,11 @@
 // vidorra-probe PATH…: one JSON object per line for every clip file given or found in
 // a folder given. Users attach this output when a clip sorts wrongly.
 // vidorra-probe --lut FILE.cube IN.png OUT.png: a picture graded through a colour table.
+// vidorra-probe --verify FOLDER: an imported folder checked against its checksum file.
 #include "Language.h"
 #include "ProbeLut.h"
 #include "ProbeRecord.h"
+#include "import/Manifest.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -17,10 +19,25 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
     const bool lut = !arguments.isEmpty() && arguments.first() == QLatin1String("--lut");
-    if (arguments.isEmpty() || (lut && arguments.size() != 4)) {
-        std::fprintf(stderr, "%s\n%s\n", qPrintable(L("Usage: vidorra-probe PATH…")),
-                     qPrintable(L("Usage: vidorra-probe --lut FILE.cube IN.png OUT.png")));
+    const bool verify = !arguments.isEmpty() && arguments.first() == QLatin1String("--verify");
+    if (arguments.isEmpty() || (lut && arguments.size() != 4) || (verify && arguments.size() != 2)) {
+        std::fprintf(stderr, "%s\n%s\n%s\n", qPrintable(L("Usage: vidorra-probe PATH…")),
+                     qPrintable(L("Usage: vidorra-probe --lut FILE.cube IN.png OUT.png")),
+                     qPrintable(L("Usage: vidorra-probe --verify FOLDER")));
         return 2;
+    }
+    if (verify) {
+        const VerifyReport report = verifyFolder(arguments[1]);
+        if (!report.manifestFound) {
+            std::fprintf(stderr, "%s\n", qPrintable(L("No checksum file in %@", {arguments[1]})));
+            return 2;
+        }
+        for (const QString &line : report.problems)
+            std::printf("%s\n", qPrintable(line));
+        if (!report.problems.isEmpty())
+            return 1;
+        std::printf("%s\n", qPrintable(report.good == 1 ? L("1 file verified") : L("%d files verified", {report.good})));
+        return 0;
     }
     if (lut) {
         QString error;
