@@ -21,10 +21,6 @@
         <translation>%@: falta</translation>
     </message>
     <message>
-        <source>%@ to %@</source>
-        <translation>%@ a %@</translation>
-    </message>
-    <message>
         <source>%@: changed on the card while it was read</source>
         <translation>%@: cambió en la tarjeta mientras se leía</translation>
     </message>
@@ -37,14 +33,6 @@
         <translation>%@: la copia no coincide con la tarjeta, dos veces</translation>
     </message>
     <message>
-        <source>The destination is full: 1 more file was not copied</source>
-        <translation>El destino está lleno: 1 archivo más no se copió</translation>
-    </message>
-    <message>
-        <source>The destination is full: %d more files were not copied</source>
-        <translation>El destino está lleno: %d archivos más no se copiaron</translation>
-    </message>
-    <message>
         <source>Usage: vidorra-probe --verify FOLDER</source>
         <translation>Uso: vidorra-probe --verify CARPETA</translation>
     </message>
@@ -52,13 +40,19 @@
         <source>No checksum file in %@</source>
         <translation>No hay archivo de sumas de control en %@</translation>
     </message>
-    <message>
-        <source>1 file verified</source>
-        <translation>1 archivo verificado</translation>
+    <message numerus="yes">
+        <source>The destination is full: %n more files were not copied</source>
+        <translation>
+            <numerusform>El destino está lleno: %n archivo más no se copió</numerusform>
+            <numerusform>El destino está lleno: %n archivos más no se copiaron</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>%d files verified</source>
-        <translation>%d archivos verificados</translation>
+    <message numerus="yes">
+        <source>%n files verified</source>
+        <translation>
+            <numerusform>%n archivo verificado</numerusform>
+            <numerusform>%n archivos verificados</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

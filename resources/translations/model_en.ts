@@ -18,5 +18,19 @@
             <numerusform>Undone with %n issues:</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Imported %n clips (%@), all verified</source>
+        <translation>
+            <numerusform>Imported %n clip (%@), all verified</numerusform>
+            <numerusform>Imported %n clips (%@), all verified</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n clips were imported before and were skipped</source>
+        <translation>
+            <numerusform>%n clip was imported before and was skipped</numerusform>
+            <numerusform>%n clips were imported before and were skipped</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -71,22 +71,6 @@
         <translation>Cancelar</translation>
     </message>
     <message>
-        <source>Imported 1 clip (%@), all verified</source>
-        <translation>1 clip importado (%@), todo verificado</translation>
-    </message>
-    <message>
-        <source>Imported %d clips (%@), all verified</source>
-        <translation>%d clips importados (%@), todo verificado</translation>
-    </message>
-    <message>
-        <source>1 clip was imported before and was skipped</source>
-        <translation>1 clip ya se había importado y se omitió</translation>
-    </message>
-    <message>
-        <source>%d clips were imported before and were skipped</source>
-        <translation>%d clips ya se habían importado y se omitieron</translation>
-    </message>
-    <message>
         <source>Import stopped</source>
         <translation>Importación detenida</translation>
     </message>
@@ -101,6 +85,20 @@
     <message>
         <source>Not enough space in %@: %@ needed, %@ free</source>
         <translation>No hay espacio suficiente en %@: se necesitan %@ y hay %@ libres</translation>
+    </message>
+    <message numerus="yes">
+        <source>Imported %n clips (%@), all verified</source>
+        <translation>
+            <numerusform>%n clip importado (%@), todo verificado</numerusform>
+            <numerusform>%n clips importados (%@), todo verificado</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n clips were imported before and were skipped</source>
+        <translation>
+            <numerusform>%n clip ya se había importado y se omitió</numerusform>
+            <numerusform>%n clips ya se habían importado y se omitieron</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

@@ -25,5 +25,26 @@
             <numerusform>%n selected · %@</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n seconds left</source>
+        <translation>
+            <numerusform>%n second left</numerusform>
+            <numerusform>%n seconds left</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n minutes left</source>
+        <translation>
+            <numerusform>%n minute left</numerusform>
+            <numerusform>%n minutes left</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%d of %n files · %@ of %@</source>
+        <translation>
+            <numerusform>%d of %n file · %@ of %@</numerusform>
+            <numerusform>%d of %n files · %@ of %@</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -97,24 +97,12 @@
         <translation>Nada que renombrar: la plantilla necesita los datos de cámara que solo llevan los clips de DJI Osmo Pocket.</translation>
     </message>
     <message>
-        <source>%d s left</source>
-        <translation>quedan %d s</translation>
-    </message>
-    <message>
-        <source>%d min left</source>
-        <translation>quedan %d min</translation>
-    </message>
-    <message>
         <source>%d h %d min left</source>
         <translation>quedan %d h %d min</translation>
     </message>
     <message>
         <source>Importing from %@</source>
         <translation>Importando de %@</translation>
-    </message>
-    <message>
-        <source>%d of %d files · %@ of %@</source>
-        <translation>%d de %d archivos · %@ de %@</translation>
     </message>
     <message>
         <source>Card</source>
@@ -143,6 +131,27 @@
     <message>
         <source>New Folder</source>
         <translation>Carpeta nueva</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n seconds left</source>
+        <translation>
+            <numerusform>queda %n s</numerusform>
+            <numerusform>quedan %n s</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n minutes left</source>
+        <translation>
+            <numerusform>queda %n min</numerusform>
+            <numerusform>quedan %n min</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%d of %n files · %@ of %@</source>
+        <translation>
+            <numerusform>%d de %n archivo · %@ de %@</numerusform>
+            <numerusform>%d de %n archivos · %@ de %@</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

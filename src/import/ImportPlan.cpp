@@ -6,7 +6,6 @@
 #include "library/Paths.h"
 #include "library/Scan.h"
 #include "metadata/ClipInfo.h"
-#include "text/Language.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -78,9 +77,9 @@ QString importFolderName(const QList<ImportFile> &files, QDate today)
     if (!first.isValid())
         first = last = today;
     const QString format = QStringLiteral("yyyy-MM-dd");
-    const QString days = first == last
-        ? first.toString(format)
-        : L("%@ to %@", {first.toString(format), last.toString(format)});
+    // No words: the same card gives the same name whatever the language.
+    const QString days = first == last ? first.toString(format)
+                                       : first.toString(format) + QStringLiteral(" – ") + last.toString(format);
     return days + QStringLiteral(" Pocket");
 }
 

@@ -48,7 +48,7 @@ QList<ImportFile> cardFiles(const QString &cardRoot);
 // else the file's modification day.
 QDate shotOn(const ImportFile &file);
 
-// "2024-01-31 Pocket", or "2024-01-30 to 2024-02-02 Pocket" for clips shot over several
+// "2024-01-31 Pocket", or "2024-01-30 – 2024-02-02 Pocket" for clips shot over several
 // days; `today` when there are no clips.
 QString importFolderName(const QList<ImportFile> &files, QDate today);
 

@@ -520,9 +520,7 @@ public:
         outcome.cancelled = userStop.stop_requested() && !outcome.destinationFull;
         outcome.notTried = int(plan.files.size()) - settled;
         if (outcome.destinationFull && outcome.notTried > 0)
-            outcome.failed << (outcome.notTried == 1
-                                   ? L("The destination is full: 1 more file was not copied")
-                                   : L("The destination is full: %d more files were not copied", {outcome.notTried}));
+            outcome.failed << Ln("The destination is full: %n more files were not copied", outcome.notTried);
         manifest.flush();
         // Folders made for files that then did not land go again (only empty ones can).
         for (auto it = madeFolders.crbegin(); it != madeFolders.crend(); ++it)

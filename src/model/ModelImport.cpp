@@ -22,21 +22,18 @@ namespace {
 
 QString sizeText(qint64 bytes)
 {
-    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+    return Language::locale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
 // "Imported 3 clips (1.2 GB), all verified"
 QString importedLine(const ImportOutcome &out)
 {
-    const QString size = sizeText(out.bytesCopied);
-    return out.clipsCopied == 1 ? L("Imported 1 clip (%@), all verified", {size})
-                                : L("Imported %d clips (%@), all verified", {out.clipsCopied, size});
+    return Ln("Imported %n clips (%@), all verified", out.clipsCopied, {sizeText(out.bytesCopied)});
 }
 
 QString skippedLine(int clips)
 {
-    return clips == 1 ? L("1 clip was imported before and was skipped")
-                      : L("%d clips were imported before and were skipped", {clips});
+    return Ln("%n clips were imported before and were skipped", clips);
 }
 
 QString outcomeMessage(const ImportOutcome &out, const QString &card)
@@ -50,7 +47,7 @@ QString outcomeMessage(const ImportOutcome &out, const QString &card)
     if (out.clipsSkipped > 0)
         lines << skippedLine(out.clipsSkipped);
     if (!out.failed.isEmpty())
-        lines << issues(L("Finished with %d issue(s):", {int(out.failed.size())}), out.failed);
+        lines << issues(Ln("Finished with %n issues:", out.failed.size()), out.failed);
     return lines.join(u'\n');
 }
 

@@ -3,9 +3,11 @@
 #include "Fonts.h"
 #include "OpenFolderButton.h"
 #include "Palette.h"
+#include "WindowState.h"
 #include "model/Model.h"
 #include "text/Language.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QVBoxLayout>
@@ -14,9 +16,8 @@ namespace vidorra {
 
 QString cardCaption(int clips, qint64 bytes)
 {
-    const QString count = clips == 1 ? L("1 clip") : L("%d clips", {qlonglong(clips)});
-    return L("Card") + QStringLiteral(" · ") + count + QStringLiteral(" · ")
-           + QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+    return L("Card") + QStringLiteral(" · ") + clipCount(clips) + QStringLiteral(" · ")
+           + Language::locale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
 CardEntries::CardEntries(Model *model, QWidget *parent) : QWidget(parent), model(model), column(new QVBoxLayout(this))
@@ -24,7 +25,7 @@ CardEntries::CardEntries(Model *model, QWidget *parent) : QWidget(parent), model
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(6);
     column->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    for (auto signal : {&Model::cardsChanged, &Model::importingChanged, &Model::languageChanged})
+    for (auto signal : {&Model::cardsChanged, &Model::importingChanged})
         connect(model, signal, this, &CardEntries::refresh);
     refresh();
 }
@@ -37,6 +38,13 @@ QStringList CardEntries::captions() const
             out << label->text();
     }
     return out;
+}
+
+void CardEntries::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        refresh(); // every text of the entries is made there
+    QWidget::changeEvent(event);
 }
 
 void CardEntries::refresh()
@@ -64,6 +72,7 @@ void CardEntries::refresh()
     }
     setVisible(!entries.isEmpty());
     adjustSize();
+    Q_EMIT changed();
 }
 
 } // namespace vidorra

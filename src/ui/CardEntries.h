@@ -23,6 +23,13 @@ public:
 public Q_SLOTS:
     void refresh();
 
+Q_SIGNALS:
+    // The entries were made anew (their size may have changed).
+    void changed();
+
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     Model *model;
     QVBoxLayout *column;

@@ -17,8 +17,7 @@ namespace vidorra {
 EmptyState::EmptyState(Model *model, QWidget *parent)
     : QWidget(parent), model(model), spin(new QTimer(this)), cards(new CardEntries(model, this))
 {
-    connect(model, &Model::cardsChanged, this, &EmptyState::placeCards);
-    connect(model, &Model::languageChanged, this, &EmptyState::placeCards);
+    connect(cards, &CardEntries::changed, this, &EmptyState::placeCards);
     spin->setInterval(80);
     connect(spin, &QTimer::timeout, this, [this] {
         phase = (phase + 1) % 12;

@@ -5,6 +5,7 @@
 #include "model/Model.h"
 #include "text/Language.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -15,16 +16,16 @@
 namespace vidorra {
 
 namespace {
-QString sizeText(qint64 bytes) { return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat); }
+QString sizeText(qint64 bytes) { return Language::locale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat); }
 } // namespace
 
 QString timeLeftText(int seconds)
 {
     if (seconds < 60)
-        return L("%d s left", {std::max(seconds, 1)});
+        return Ln("%n seconds left", std::max(seconds, 1));
     const int minutes = (seconds + 59) / 60;
     if (minutes < 60)
-        return L("%d min left", {minutes});
+        return Ln("%n minutes left", minutes);
     return L("%d h %d min left", {minutes / 60, minutes % 60});
 }
 
@@ -55,7 +56,7 @@ ImportBar::ImportBar(Model *model, QWidget *parent)
     row->addWidget(cancel);
 
     connect(cancel, &QPushButton::clicked, model, &Model::cancelImport);
-    for (auto signal : {&Model::importingChanged, &Model::importStatusChanged, &Model::languageChanged})
+    for (auto signal : {&Model::importingChanged, &Model::importStatusChanged})
         connect(model, signal, this, &ImportBar::refresh);
     refresh();
 }
@@ -63,6 +64,15 @@ ImportBar::ImportBar(Model *model, QWidget *parent)
 QString ImportBar::titleText() const { return title->text(); }
 QString ImportBar::detailText() const { return detail->text(); }
 int ImportBar::percent() const { return bar->value() / 10; }
+
+void ImportBar::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(event);
+}
+
+void ImportBar::retranslate() { refresh(); }
 
 void ImportBar::refresh()
 {
@@ -72,7 +82,7 @@ void ImportBar::refresh()
     const ImportStatus &s = model->importStatus();
     const ImportProgress &p = s.progress;
     title->setText(L("Importing from %@", {s.card}));
-    QStringList parts{L("%d of %d files · %@ of %@", {p.filesDone, p.filesTotal, sizeText(p.bytesDone), sizeText(p.bytesTotal)})};
+    QStringList parts{Ln("%d of %n files · %@ of %@", p.filesTotal, {p.filesDone, sizeText(p.bytesDone), sizeText(p.bytesTotal)})};
     if (s.bytesPerSecond > 0)
         parts << sizeText(qint64(s.bytesPerSecond)) + QStringLiteral("/s");
     if (s.secondsLeft)

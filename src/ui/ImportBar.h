@@ -26,6 +26,12 @@ public:
 public Q_SLOTS:
     void refresh();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void retranslate();
+
 private:
     Model *model;
     QLabel *title;

@@ -441,6 +441,41 @@ QStringList MainWindow::chooseSources()
 
 // While an action runs a drop would be refused, so none is offered.
 #include <QDir>
+QString MainWindow::chooseImportFolder()
+{
+    QFileDialog dialog(this, L("Choose where imports from cards go"));
+    dialog.setObjectName(QStringLiteral("importFolderChooser"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    dialog.setDirectory(Preferences::importFolder().value_or(QFileInfo(videos).isDir() ? videos : QDir::homePath()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+ImportTarget MainWindow::chooseImportTarget(const QString &existing, const QString &fresh)
+{
+    QMessageBox box(this);
+    box.setObjectName(QStringLiteral("importTarget"));
+    box.setIcon(QMessageBox::Question);
+    box.setWindowTitle(L("Vidorra"));
+    box.setText(L("A folder named “%@” is there already", {existing}));
+    box.setInformativeText(L("Add this card's clips to it, or import them into “%@”?", {fresh}));
+    box.setWindowModality(Qt::WindowModal);
+    QPushButton *add = box.addButton(L("Add to It"), QMessageBox::AcceptRole);
+    QPushButton *separate = box.addButton(L("New Folder"), QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(L("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(separate);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == add)
+        return ImportTarget::AddToExisting;
+    if (box.clickedButton() == separate)
+        return ImportTarget::NewFolder;
+    return ImportTarget::Cancel;
+}
+
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
     if (m->busy() || !dropPaths(event->mimeData())) {

@@ -87,14 +87,14 @@ TEST_F(Copy, ImportingAgainSkipsWhatEarlierImportsHold)
     ASSERT_TRUE(QFile::rename(imported("DCIM/100MEDIA/DJI_20240131101500_0001_D.MP4"),
                               sorted + QStringLiteral("/DJI_20240131101500_0001_D.MP4")));
 
-    const ImportPlan again = plan(QStringLiteral("2024-01-31 to 2024-02-01 Pocket"));
+    const ImportPlan again = plan(QStringLiteral("2024-01-31 – 2024-02-01 Pocket"));
     const ImportOutcome out = import(again);
     EXPECT_TRUE(out.failed.isEmpty()) << out.failed.join(u'\n').toStdString();
     EXPECT_EQ(out.clipsCopied, 1);
     EXPECT_EQ(out.filesCopied, 1);
     EXPECT_EQ(out.clipsSkipped, 3);
     EXPECT_EQ(out.filesSkipped, 5);
-    EXPECT_EQ(tree(library() + QStringLiteral("/2024-01-31 to 2024-02-01 Pocket")),
+    EXPECT_EQ(tree(library() + QStringLiteral("/2024-01-31 – 2024-02-01 Pocket")),
               (QStringList{"DCIM/", "DCIM/100MEDIA/", "DCIM/100MEDIA/DJI_20240201090000_0004_D.MP4",
                            "checksums.xxh128"}));
     // The sorted earlier import still checks out against its own list.
@@ -147,7 +147,7 @@ TEST(ImportPlanning, FolderNamesFollowTheDaysTheClipsWereShot)
     EXPECT_EQ(importFolderName({clipFile("DJI_20240202000000_0003_D.MP4"), clipFile("DJI_20240130120000_0001_D.MP4"),
                                 clipFile("DJI_20240131120000_0002_D.MP4")},
                                today),
-              "2024-01-30 to 2024-02-02 Pocket");
+              "2024-01-30 – 2024-02-02 Pocket");
     // A date that is no date falls back to the file's own day; no clips give today.
     EXPECT_EQ(importFolderName({}, today), "2024-05-01 Pocket");
 }

@@ -36,7 +36,7 @@ int main(int argc, char **argv)
             std::printf("%s\n", qPrintable(line));
         if (!report.problems.isEmpty())
             return 1;
-        std::printf("%s\n", qPrintable(report.good == 1 ? L("1 file verified") : L("%d files verified", {report.good})));
+        std::printf("%s\n", qPrintable(Ln("%n files verified", report.good)));
         return 0;
     }
     if (lut) {
