@@ -2,7 +2,9 @@
 // mosaic, the piles, an open pile with a card hovered and selected, the preview, the
 // settings (with a colour table chosen for D-Log) and the rename sheet, and the same in
 // the dark appearance; then, in Spanish, the piles and an open pile with a menu open, the
-// window switched from light to dark, and the settings popover in the smallest window.
+// window switched from light to dark, and the settings popover in the smallest window;
+// last, a card to import in the empty state and in the File menu (also in Spanish), and
+// the import's progress bar.
 //
 //   vidorra_screenshots <output folder>
 
@@ -24,6 +26,9 @@
 #include "CoverLoader.h"
 #include "CubeFormat.h"
 #include "model/Preferences.h"
+#include "import/Importer.h"
+#include "ui/ImportBar.h"
+#include <thread>
 #include "text/Language.h"
 
 #include <QApplication>
@@ -89,6 +94,59 @@ bool save(QWidget *window, const QString &dir, const QString &name)
     const QString path = dir + u'/' + name + QStringLiteral(".png");
     const bool ok = window->grab().save(path);
     std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+// The sample card's folder seen as a mounted card: its entry in the empty state and the
+// File menu, then its import under way (slowed down so the bar can be seen).
+bool importShots(const QString &home, const QString &out)
+{
+    bool ok = true;
+    Preferences::setAppearance(QStringLiteral("light"));
+    const QString library = home + QStringLiteral("/Videos");
+    QDir().mkpath(library);
+    Preferences::setImportFolder(library);
+    VidorraApp vidorra;
+    bool launched = false;
+    QObject::connect(&vidorra, &VidorraApp::launched, [&] { launched = true; });
+    vidorra.launch({});
+    MainWindow *window = vidorra.window();
+    waitUntil([&] { return launched; });
+    window->resize(1200, 780);
+    Model *model = vidorra.model();
+    model->watchCards([home] { return QList<Volume>{{home, QStringLiteral("POCKET 3"), QStringLiteral("/dev/sdb1")}}; });
+    waitUntil([&] { return !model->cards().isEmpty(); });
+    settle(500);
+    ok &= save(window, out, QStringLiteral("card-light"));
+
+    model->setLanguage(QStringLiteral("es"));
+    settle(400);
+    QMenu *file = window->menuBar()->actions().first()->menu();
+    file->popup(window->mapToGlobal(QPoint(8, window->menuBar()->height())));
+    settle(400);
+    ok &= saveScreen(out, QStringLiteral("card-es-menu"));
+    file->hide();
+    model->setLanguage(QStringLiteral("en"));
+    settle(300);
+
+    setImportFault([](ImportStep step, const QString &, int) {
+        if (step == ImportStep::Write)
+            std::this_thread::sleep_for(std::chrono::milliseconds(120));
+        return 0;
+    });
+    model->importCard(model->cards().first());
+    waitUntil([&] { return model->importStatus().progress.filesDone * 5 >= model->importStatus().progress.filesTotal * 2; });
+    settle(1200);
+    ok &= save(window, out, QStringLiteral("import-light"));
+    model->setLanguage(QStringLiteral("es"));
+    settle(400);
+    ok &= save(window, out, QStringLiteral("import-es"));
+    model->setLanguage(QStringLiteral("en"));
+    setImportFault({});
+    waitUntil([&] { return !model->importing() && model->result() && !model->scanning(); });
+    settle(1500);
+    ok &= save(window, out, QStringLiteral("imported-light"));
+    window->close();
     return ok;
 }
 
@@ -237,6 +295,7 @@ int main(int argc, char **argv)
         }
         window->close();
     }
+    ok &= importShots(home.path(), out);
     // Picture decodes still running must not outlive the application (image plugins).
     waitUntil([] { return CoverLoader::gate().free() == 4 && CoverLoader::gate().waiting() == 0; });
     return ok ? 0 : 1;
