@@ -106,6 +106,7 @@ bool importShots(const QString &home, const QString &out)
     const QString library = home + QStringLiteral("/Videos");
     QDir().mkpath(library);
     Preferences::setImportFolder(library);
+    Preferences::setLastFolderPath(QString()); // start on the empty state
     VidorraApp vidorra;
     bool launched = false;
     QObject::connect(&vidorra, &VidorraApp::launched, [&] { launched = true; });
