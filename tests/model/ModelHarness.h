@@ -7,6 +7,7 @@
 #include "ClipFixture.h"
 #include "text/Language.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QSettings>
 #include <QSignalSpy>
@@ -135,6 +136,19 @@ protected:
     {
         ASSERT_TRUE(QTest::qWaitFor([&] { return !model->hasBackgroundWork(); }, kWaitMs));
         QCoreApplication::processEvents();
+    }
+
+    // Waits until no scan or action thread runs, without running the event loop, so
+    // whatever they posted is still queued.
+    bool threadsEndedWithoutEvents()
+    {
+        const QDeadlineTimer deadline(kWaitMs);
+        while (model->hasBackgroundWork()) {
+            if (deadline.hasExpired())
+                return false;
+            QThread::msleep(1);
+        }
+        return true;
     }
 
     QTemporaryDir work;

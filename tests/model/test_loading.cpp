@@ -83,6 +83,34 @@ TEST_F(ModelLoading, NewLoadDropsEveryUpdateOfTheOldScan)
         EXPECT_TRUE(p.url.startsWith(b + '/')) << p.url.toStdString();
 }
 
+// The old scan has handed on everything, its end included, before the new load starts:
+// those updates are already queued on the main thread and must be dropped there.
+TEST_F(ModelLoading, UpdatesAlreadyQueuedByTheOldScanAreDropped)
+{
+    const QString a = dir("A"), b = dir("B");
+    writeClips(a, 40);
+    writeClips(b, 40, clipSpec(1080), 101);
+    ChunkGate gate({b}, 0); // the new scan waits before its first chunk
+    model->setScanHooks(gate.hooks());
+    model->load({a});
+    ASSERT_TRUE(threadsEndedWithoutEvents());
+    ASSERT_EQ(model->scanDone(), 0) << "nothing is applied before the event loop runs";
+    QSignalSpy ended(model.get(), &Model::scanEnded);
+    model->load({b});
+    ASSERT_TRUE(gate.waitArrived()); // runs the event loop: the old updates come through now
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(model->scanning());
+    EXPECT_EQ(model->scanDone(), 0);
+    EXPECT_EQ(ended.count(), 0);
+    gate.release();
+    waitFor(ended);
+    waitIdle();
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_EQ(model->scanDone(), 40);
+    ASSERT_EQ(model->result()->items.size(), 40);
+    EXPECT_TRUE(model->result()->items.first().url.startsWith(b + '/'));
+}
+
 TEST_F(ModelLoading, LibraryFollowsTabAndLanguageChangedDuringTheScan)
 {
     const QString card = dir("card");
