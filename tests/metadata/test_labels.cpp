@@ -90,13 +90,26 @@ TEST(MetadataLabels, UnrecognizedRecordIsUnknownButStillMeasured)
     EXPECT_EQ(speedKey(basic), "Slow Motion");
 }
 
-TEST(MetadataLabels, ResolutionBoundsAndOrientation)
+// Each named label at its bound and one pixel below it, landscape and portrait alike;
+// below 720p the short side names the clip.
+TEST(MetadataLabels, ResolutionBoundsInBothOrientations)
 {
-    const struct { qint64 w, h; const char *label; qint64 shortSide; } rows[] = {
-        {3840, 2160, "4K", 2160}, {2160, 3840, "4K", 2160}, {3800, 2000, "4K", 2000}, {3799, 2000, "3K", 2000},
-        {2688, 1512, "2.7K", 1512}, {7680, 4320, "8K", 4320}, {1249, 700, "700p", 700}, {540, 960, "540p", 540},
-        {0, 1080, "1080p", 1080}, {1440, 0, "720p", 0}, {1000, 0, "0p", 0}, {-5, 720, "720p", 720}};
-    for (const auto &row : rows) {
+    const struct { qint64 longSide, shortSide; const char *label; } bounds[] = {
+        {7600, 4000, "8K"},   {7599, 4000, "6K"},   {5700, 3000, "6K"},     {5699, 3000, "5K"},
+        {5000, 2800, "5K"},   {4999, 2800, "4K"},   {3800, 2000, "4K"},     {3799, 2000, "3K"},
+        {3000, 1600, "3K"},   {2999, 1600, "2.7K"}, {2600, 1400, "2.7K"},   {2599, 1400, "1440p"},
+        {2500, 1400, "1440p"}, {2499, 1400, "1080p"}, {1900, 1000, "1080p"}, {1899, 1000, "720p"},
+        {1250, 700, "720p"},  {1249, 702, "702p"},  {960, 540, "540p"},
+    };
+    for (const auto &b : bounds) {
+        EXPECT_EQ(resolutionLabel(clip(30, 30, b.longSide, b.shortSide)), b.label) << b.longSide << "x" << b.shortSide;
+        EXPECT_EQ(resolutionLabel(clip(30, 30, b.shortSide, b.longSide)), b.label) << b.shortSide << "x" << b.longSide;
+        EXPECT_EQ(shortSide(clip(30, 30, b.shortSide, b.longSide)), b.shortSide);
+    }
+    // Missing sides: the height names the clip, the width alone does not.
+    const struct { qint64 w, h; const char *label; qint64 shortSide; } partial[] = {
+        {0, 1080, "1080p", 1080}, {1440, 0, "720p", 0}, {1000, 0, "0p", 0}, {-5, 720, "720p", 720}, {0, 0, "0p", 0}};
+    for (const auto &row : partial) {
         const ClipInfo info = clip(30, 30, row.w, row.h);
         EXPECT_EQ(resolutionLabel(info), row.label) << row.w << "x" << row.h;
         EXPECT_EQ(shortSide(info), row.shortSide) << row.w << "x" << row.h;
