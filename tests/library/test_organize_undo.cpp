@@ -100,6 +100,7 @@ TEST(Issues, HeadFourLinesAndTheRestCounted)
 {
     const QStringList six{"1", "2", "3", "4", "5", "6"};
     EXPECT_EQ(issues("Head", six), QStringLiteral("Head\n1\n2\n3\n4\n…and 2 more"));
+    EXPECT_EQ(issues("Head", six.mid(0, 5)), QStringLiteral("Head\n1\n2\n3\n4\n…and 1 more"));
     EXPECT_EQ(issues("Head", six.mid(0, 4)), QStringLiteral("Head\n1\n2\n3\n4"));
     EXPECT_EQ(issues("Head", {}), QStringLiteral("Head"));
 }
