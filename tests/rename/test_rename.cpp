@@ -72,6 +72,8 @@ TEST_F(RenameTest, ClashesAreNumberedAndClaimsIgnoreCase)
     // Differing only in letter case from a name claimed in the same run: taken.
     EXPECT_EQ(targets(renamePlans({dlog(file("x.mp4")), dlog(file("y.MP4"))}, "Clip")),
               (QStringList{"Clip.mp4", "Clip_2.MP4"}));
+    // A NUL would cut the name short on disk, extension and all.
+    EXPECT_EQ(targets(renamePlans({three[0]}, QStringLiteral("x") + QChar(0) + u'y')), QStringList{"x-y.mp4"});
     // Nothing usable: no plan; and no name leads out of the folder or hides the clip.
     EXPECT_TRUE(renamePlans(three, "").isEmpty());
     EXPECT_TRUE(renamePlans(three, " .hidden").isEmpty());
@@ -83,16 +85,23 @@ TEST_F(RenameTest, ClashesAreNumberedAndClaimsIgnoreCase)
     EXPECT_EQ(targets(renamePlans({dlog(path("S.mp4")), dlog(path("a.mp4"))}, "S")), QStringList{"S_2.mp4"});
 }
 
-TEST_F(RenameTest, RenamesClipThenCompanionsAndUndoRestores)
+// Organized, then renamed in its new folder, then the whole chain undone newest first:
+// every file is back under its old name and organizing's folders are gone.
+TEST_F(RenameTest, RenamesClipThenCompanionsAndUndoOfTheChainRestores)
 {
     const QString clip = file("DJI_0001.MP4");
-    files({"DJI_0001.LRF", "DJI_0001.SRT"});
-    const SortOutcome outcome = performRename({RenamePlan{QUuid::createUuid(), clip, path("new.MP4")}});
-    EXPECT_EQ(outcome.moves, (QList<Move>{{clip, path("new.MP4")}, {path("DJI_0001.LRF"), path("new.LRF")},
-                                          {path("DJI_0001.SRT"), path("new.SRT")}}));
-    EXPECT_EQ(readBytes(path("new.SRT")), "DJI_0001.SRT");
-    EXPECT_TRUE(undo(outcome.moves).isEmpty());
-    EXPECT_EQ(tree(dir.path()), (QStringList{"DJI_0001.LRF", "DJI_0001.MP4", "DJI_0001.SRT"}));
+    files({"DJI_0001.LRF", "DJI_0001.SRT", "notes.txt"});
+    const SortOutcome sorted = organize(ScanResult{dir.path(), true, {planned(clip)}, {}});
+    ASSERT_EQ(sorted.moves.size(), 3);
+    const QString pile = path("D-Log/4K 30p/");
+    const SortOutcome renamed = performRename({{QUuid::createUuid(), pile + "DJI_0001.MP4", pile + "new.MP4"}});
+    EXPECT_EQ(renamed.moves, (QList<Move>{{pile + "DJI_0001.MP4", pile + "new.MP4"},
+                                          {pile + "DJI_0001.LRF", pile + "new.LRF"},
+                                          {pile + "DJI_0001.SRT", pile + "new.SRT"}}));
+    EXPECT_EQ(readBytes(pile + "new.SRT"), "DJI_0001.SRT");
+    EXPECT_TRUE(undo(sorted.moves + renamed.moves).isEmpty());
+    EXPECT_EQ(tree(dir.path()), (QStringList{"DJI_0001.LRF", "DJI_0001.MP4", "DJI_0001.SRT", "notes.txt"}));
+    EXPECT_EQ(readBytes(clip), "DJI_0001.MP4");
 }
 
 TEST_F(RenameTest, TakenTargetsAndFailuresAreLinesAndChangeNothingElse)
