@@ -30,9 +30,10 @@ TEST(LibraryView, TabsGroupsTotalsAndFlags)
     Planned graded = clip("graded", 2160, "D-Log/F", false); // already sorted
     graded.info.bitDepth = 10;
     graded.info.colorCode = 2;
+    // An unknown profile among known ones comes last, though "Vivid" sorts after it.
     const QList<Planned> items{clip("u", 0, L("Unknown") + "/A"), clip("1", 1080, "D-Log 2/B"), graded, twin,
                                clip("3", 1080, "D-Log/B", false), clip("4", 1080, "D-Log/A"), clip("5", 1080, "D-Log/B"),
-                               clip("6", 2160, "HLG/A")};
+                               clip("6", 2160, "HLG/A"), clip("7", 1080, L("Unknown") + "/A"), clip("8", 1080, "Vivid/A")};
     const Library lib(items, QStringLiteral("R1080"));
     const auto names = [](const QList<Planned> &list) {
         QStringList out;
@@ -45,14 +46,16 @@ TEST(LibraryView, TabsGroupsTotalsAndFlags)
         tabs << tab.name + u'=' + QString::number(tab.count);
     for (const auto &g : lib.groups)
         groups << g.profile + u'=' + QString::number(g.sections.size());
-    EXPECT_EQ(tabs, (QStringList{"R2160=2", "Q1080=1", "R1080=4", L("Unknown") + "=1"}));
-    EXPECT_EQ(groups, (QStringList{"D-Log=2", "D-Log 2=1"}));
-    EXPECT_EQ(names(lib.ordered), "4 3 5 1");
-    EXPECT_EQ(names(lib.sortable), "1 4 5");
-    EXPECT_EQ(names(lib.allSortable), "1 twin 4 5 6");
-    EXPECT_EQ(lib.bytes, 400);
-    EXPECT_DOUBLE_EQ(lib.seconds, 6.0);
+    EXPECT_EQ(tabs, (QStringList{"R2160=2", "Q1080=1", "R1080=6", L("Unknown") + "=1"}));
+    EXPECT_EQ(groups, (QStringList{"D-Log=2", "D-Log 2=1", "Vivid=1", "Unknown=1"}));
+    EXPECT_EQ(names(lib.ordered), "4 3 5 1 8 7");
+    EXPECT_EQ(names(lib.sortable), "1 4 5 7 8");
+    EXPECT_EQ(names(lib.allSortable), "1 twin 4 5 6 7 8");
+    EXPECT_EQ(lib.bytes, 600);
+    EXPECT_DOUBLE_EQ(lib.seconds, 9.0);
     EXPECT_TRUE(lib.anyColor && lib.anySortable && lib.anyRecognized && lib.anySorted);
+    const Library plain({clip("s", 1080)}, std::nullopt); // to be sorted, and not log footage
+    EXPECT_FALSE(plain.anyColor || plain.anySorted);
     // A tab nobody carries any more falls back to the first.
     EXPECT_EQ(Library(items, QStringLiteral("R720")).current, QStringLiteral("R2160"));
     EXPECT_EQ(names(Library(items, std::nullopt).visible), "graded 6");

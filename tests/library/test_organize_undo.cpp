@@ -25,17 +25,16 @@ protected:
 TEST_F(OrganizeTest, DestinationIsBesideEachClipAndCompanionsFollowInOrder)
 {
     const QString clip = file("A/clip.mp4");
-    files({"A/clip.SRT", "A/clip.LRF", "A/clip.aac", "A/clip.txt"});
+    files({"A/clip.srt", "A/clip.SRT", "A/clip.AAC", "A/clip.LRF", "A/clip.aac", "A/clip.lrf", "A/clip.txt"});
     const QString top = file("top.MOV");
     const QString unsortable = file("B/u.mp4");
     const SortOutcome outcome = organize(result({planned(clip), planned(unsortable, "D-Log/F", false),
                                                  planned(top, "HLG/1080p 25p")}));
     const QString dest = path("A/D-Log/4K 30p/");
-    EXPECT_EQ(outcome.moves, (QList<Move>{{clip, dest + "clip.mp4"},
-                                          {path("A/clip.LRF"), dest + "clip.LRF"},
-                                          {path("A/clip.SRT"), dest + "clip.SRT"},
-                                          {path("A/clip.aac"), dest + "clip.aac"},
-                                          {top, path("HLG/1080p 25p/top.MOV")}}));
+    QList<Move> expected{{clip, dest + "clip.mp4"}};
+    for (const QString ext : {"LRF", "lrf", "SRT", "srt", "AAC", "aac"}) // every companion, in this order
+        expected << Move{path("A/clip.") + ext, dest + "clip." + ext};
+    EXPECT_EQ(outcome.moves, (expected << Move{top, path("HLG/1080p 25p/top.MOV")}));
     EXPECT_EQ(readBytes(dest + "clip.mp4"), "A/clip.mp4");
     EXPECT_TRUE(QFile::exists(path("A/clip.txt")));
     EXPECT_EQ(tree(path("B")), QStringList{"u.mp4"});
@@ -87,10 +86,12 @@ TEST_F(OrganizeTest, HostileDestinationsAreRefused)
 }
 
 // No move records a folder made for a clip that then stayed, so undo could never
-// remove it: it goes at once.
+// remove it: it goes at once, also when only its inner folder could not be made.
 TEST_F(OrganizeTest, FoldersMadeForAClipThatDidNotMoveAreRemoved)
 {
     const QString a = file("Keep/a.mp4");
+    EXPECT_EQ(organize(result({planned(a, "D-Log/" + QString(300, u'x'))})).failed,
+              QStringList{"a.mp4: " + errorText(ENAMETOOLONG)});
     setMoveFault([](MoveStep step, const QString &, const QString &) { return step == MoveStep::Rename ? EIO : 0; });
     EXPECT_EQ(organize(result({planned(a), planned(path("Keep/gone.mp4"))})).failed.size(), 2);
     EXPECT_EQ(tree(dir.path()), (QStringList{"Keep/", "Keep/a.mp4"}));
@@ -117,10 +118,22 @@ TEST_F(UndoTest, PutsBackAndRemovesEmptiedFoldersButNeverTheOrigin)
     ASSERT_EQ(outcome.moves.size(), 4);
     ASSERT_TRUE(writeBytes(path("D-Log/F1/.DS_Store"), "finder"));
     ASSERT_TRUE(writeBytes(path("D-Log/F2/new.mp4"), "user's"));
-    ASSERT_TRUE(QFile::remove(path("R/D-Log/F1/c.mp4")));
-    EXPECT_EQ(undo(outcome.moves), QStringList{"c.mp4: " + errorText(ENOENT)});
-    EXPECT_EQ(tree(dir.path()),
-              (QStringList{"D-Log/", "D-Log/F2/", "D-Log/F2/new.mp4", "R/", "a.LRF", "a.mp4", "b.mp4", "keep.txt"}));
+    EXPECT_TRUE(undo(outcome.moves).isEmpty());
+    EXPECT_EQ(tree(dir.path()), (QStringList{"D-Log/", "D-Log/F2/", "D-Log/F2/new.mp4", "R/", "R/c.mp4", "a.LRF",
+                                             "a.mp4", "b.mp4", "keep.txt"}));
+}
+
+// A folder a clip was renamed in stays, though it ends up empty (the clip vanished
+// since) just above a folder organizing made.
+TEST_F(UndoTest, AFolderClipsCameFromIsNeverRemoved)
+{
+    const QString renamed = path("D-Log/y.mp4");
+    ASSERT_FALSE(moveFile(file("D-Log/x.mp4"), renamed));
+    const QList<Move> history =
+        QList<Move>{{path("D-Log/x.mp4"), renamed}} + organize(result({planned(file("a.mp4"))})).moves;
+    ASSERT_TRUE(QFile::remove(renamed));
+    EXPECT_EQ(undo(history), QStringList{"y.mp4: " + errorText(ENOENT)});
+    EXPECT_EQ(tree(dir.path()), (QStringList{"D-Log/", "a.mp4"}));
 }
 
 TEST_F(UndoTest, ATakenOriginIsReportedAndTheRestStillGoesBack)
@@ -137,19 +150,26 @@ TEST_F(UndoTest, ATakenOriginIsReportedAndTheRestStillGoesBack)
 TEST_F(UndoTest, TrashRecordsCompanionsAndUndoBringsThemBack)
 {
     const QString clip = file("Sub/name.mp4");
-    files({"Sub/name.LRF", "Sub/name.SRT"});
+    files({"Sub/name.LRF", "Sub/name.SRT", "other.LRF", "other.SRT"});
+    // The other clip's LRF refuses to go: the clip stays trashed, its SRT is not tried.
+    setMoveFault([](MoveStep step, const QString &from, const QString &) {
+        return step == MoveStep::Rename && from.endsWith(u"other.LRF") ? EIO : 0;
+    });
     const SortOutcome outcome = trashClips({planned(clip), planned(path("missing.mp4")), planned(file("other.mp4"))});
-    EXPECT_EQ(outcome.failed, QStringList{"missing.mp4: " + errorText(ENOENT)});
+    setMoveFault({});
+    EXPECT_EQ(outcome.failed, (QStringList{"missing.mp4: " + errorText(ENOENT), "other.mp4: " + errorText(EIO)}));
     ASSERT_EQ(outcome.moves.size(), 4);
     EXPECT_EQ(outcome.moves[1].from, path("Sub/name.LRF"));
     for (const Move &move : outcome.moves) {
         EXPECT_TRUE(move.trashed);
         EXPECT_TRUE(move.to.startsWith(homeTrash() + "/files/"));
     }
-    EXPECT_EQ(tree(path("Sub")), QStringList{});
+    EXPECT_EQ(tree(dir.path()), (QStringList{"Sub/", "other.LRF", "other.SRT"}));
 
     EXPECT_TRUE(undo(outcome.moves).isEmpty());
-    EXPECT_EQ(tree(dir.path()), (QStringList{"Sub/", "Sub/name.LRF", "Sub/name.SRT", "Sub/name.mp4", "other.mp4"}));
+    EXPECT_EQ(tree(dir.path()), (QStringList{"Sub/", "Sub/name.LRF", "Sub/name.SRT", "Sub/name.mp4", "other.LRF",
+                                             "other.SRT", "other.mp4"}));
+    EXPECT_TRUE(QFileInfo(homeTrash() + "/files").isDir()) << "the trash is not a folder organizing made";
     EXPECT_EQ(readBytes(path("Sub/name.SRT")), "Sub/name.SRT");
     // No dead entries left in the trash.
     for (const Move &move : outcome.moves) {

@@ -41,8 +41,12 @@ TEST_F(ScanTest, OrderByNameStableAndDuplicatesOnce)
     const QString upper = file("Y/B.MP4"), deep = file("Y/1/2/3/c.MOV");
     // Y's a.mp4 listed directly first, then again through "." and ".." and through Y.
     EXPECT_EQ(urls({ya, path("Y/../X/./a.mp4"), path("X"), path("Y"), ya}), (QStringList{upper, ya, xa, b, deep}));
-    // Two a.mp4 keep walk order.
+    // Two a.mp4 keep walk order; so do many, as on a card whose clip counter restarted.
     EXPECT_EQ(urls({path("Y"), path("X")}), (QStringList{upper, ya, xa, b, deep}));
+    QStringList same;
+    for (int n = 10; n < 50; ++n)
+        same << file(QStringLiteral("Card/%1MEDIA/DJI_0001.MP4").arg(n));
+    EXPECT_EQ(urls({path("Card")}), same);
 }
 
 TEST_F(ScanTest, HiddenLinksAndOtherFiles)
@@ -115,6 +119,7 @@ TEST_F(ScanTest, UnusableMetadataFallsBackToTheBasicRecord)
         const Planned item = analyze(clip(name, spec), true);
         EXPECT_FALSE(item.sortable) << name;
         EXPECT_EQ(item.info, readBasic(path(name))) << name;
+        EXPECT_EQ(item.resolution, "Unknown") << name;
     }
     ASSERT_TRUE(writeBytes(path("junk.mp4"), "not a movie"));
     EXPECT_FALSE(analyze(path("junk.mp4"), true).sortable);

@@ -124,7 +124,8 @@ TEST(MetadataLabels, DescriptionParts)
     EXPECT_EQ(describe(info), QStringLiteral("4K 30fps \u00B7 D-Log \u00B7 ISO 400 \u00B7 5600K"));
     ClipInfo slow = clip(120, 30);
     slow.colorCode = 22;
-    EXPECT_EQ(describe(slow), QStringLiteral("Slow Motion \u00B7 4K 120fps \u00B7 D-Log 2"));
+    slow.iso = 1;
+    EXPECT_EQ(describe(slow), QStringLiteral("Slow Motion \u00B7 4K 120fps \u00B7 D-Log 2 \u00B7 ISO 1"));
     EXPECT_EQ(folderName(slow), "D-Log 2/4K Slowmo 120fps to 30p");
 }
 

@@ -53,6 +53,7 @@ TEST_F(TextLanguage, StoredChoiceAndSystemListOnFirstUse)
     const struct { QVariant stored; QStringList system; bool spanish; } rows[] = {
         {{}, {"es-ES", "en-US"}, true}, {{}, {"fr-FR", "de"}, false}, // no stored choice counts as "system"
         {"system", {"fr-FR", "es_MX", "en"}, true}, {"system", {"fr", "en-GB", "es"}, false}, // the first shipped wins
+        {"system", {" EN-us", "es"}, false}, // tags are read loosely
         {"system", {}, false}, {"system", {"", "C", "esperanto"}, false},
         {"es", {"en-US"}, true}, {"en", {"es"}, false},
         // Unknown or hostile codes never name another folder.
