@@ -6,6 +6,7 @@
 #include "rename/Rename.h"
 #include "text/Language.h"
 
+#include <QDate>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -32,7 +33,9 @@ QStringList targets(const QList<RenamePlan> &plans)
     return out;
 }
 
-TEST(RenameTokens, DefaultTemplateKeepsTheCameraDateAndNumber)
+using RenameTest = FileTest;
+
+TEST_F(RenameTest, DefaultTemplateKeepsTheCameraDateAndNumberElseTakesTheFilesAndThePosition)
 {
     const Planned clip = dlog("/card/DJI_20240131123456_0007_D.MP4");
     const QList<RenamePlan> plans = renamePlans({clip}, defaultRenameTemplate());
@@ -40,28 +43,31 @@ TEST(RenameTokens, DefaultTemplateKeepsTheCameraDateAndNumber)
     EXPECT_EQ(plans[0].to, QStringLiteral("/card/20240131_DLog_4K25p_0007.MP4"));
     // Applying the same template again keeps the date and the number: nothing to do.
     EXPECT_TRUE(renamePlans({dlog(plans[0].to)}, defaultRenameTemplate()).isEmpty());
-    EXPECT_EQ(clipDate("holiday", "/nowhere/holiday.mp4"), QStringLiteral("00000000"));
+    // Neither in the name: the file's own date (made just now) and the 1-based position.
+    const QString today = QDate::currentDate().toString(u"yyyyMMdd");
+    const QString stem = newStem(dlog(file("holiday.mp4")), "{date}_{num}", 2);
+    EXPECT_TRUE(stem == today + "_0003" || stem == QDate::currentDate().toString(u"yyyyMMdd") + "_0003") << stem.toStdString();
 }
 
 // Slow motion names the capture rate; separators and control characters become "-".
 TEST(RenameTokens, EachTokenAndTheCleaning)
 {
     Planned slow = dlog("/card/clip_123.mov", 120, 30), iso = slow, normal = slow, dlog2 = slow;
-    iso.info.iso = 800;
+    iso.info.iso = 1;
     normal.info.bitDepth = 8;
     dlog2.info.colorCode = 22;
     const struct { Planned clip; const char *tmpl; int index; const char *stem; } rows[] = {
-        {slow, "{fps}", 0, "120p"}, {slow, "{num}", 0, "123"}, {slow, "{iso}x", 0, "x"}, {iso, "{iso}", 0, "ISO800"},
+        {slow, "{fps}", 0, "120p"}, {slow, "{num}", 0, "123"}, {slow, "{iso}x", 0, "x"}, {iso, "{iso}", 0, "ISO1"},
         {normal, "{profile}", 0, "Normal8bit"}, {dlog2, "{profile}", 0, "DLog2"}, {slow, "/", 0, "-"},
         {slow, " a:b\\c/{PROFILE}\n", 0, "a-b-c-{PROFILE}"}, {dlog("/card/clip_1234567.mp4"), "{num}", 9, "0010"},
+        {dlog("/card/clip_123456.mp4"), "{num}", 9, "123456"},
+        {dlog("/nowhere/x20230101_a.mp4"), "{date}", 0, "00000000"}, // a date only at the start, and no file
         {dlog("/card/a{num}.mp4"), "{name}", 0, "a{num}"}, // an inserted value is not expanded again
         {dlog("/card/20230101_DLog_4K30p_0003.mp4"), "{date}_{num}", 0, "20230101_0003"},
     };
     for (const auto &row : rows)
         EXPECT_EQ(newStem(row.clip, row.tmpl, row.index), QString::fromUtf8(row.stem)) << row.tmpl;
 }
-
-using RenameTest = FileTest;
 
 TEST_F(RenameTest, ClashesAreNumberedAndClaimsIgnoreCase)
 {
@@ -107,7 +113,7 @@ TEST_F(RenameTest, RenamesClipThenCompanionsAndUndoOfTheChainRestores)
 TEST_F(RenameTest, TakenTargetsAndFailuresAreLinesAndChangeNothingElse)
 {
     const QString a = file("a.mp4"), b = file("b.mp4"), c = file("c.mp4");
-    files({"a.LRF", "c.LRF", "c.SRT", "taken.mp4"});
+    files({"a.LRF", "b.LRF", "new.LRF", "c.LRF", "c.SRT", "taken.mp4"}); // b's LRF stays: its new name is taken
     setMoveFault([](MoveStep step, const QString &from, const QString &) {
         return step == MoveStep::Rename && from.endsWith(u"c.LRF") ? EIO : 0;
     });
@@ -123,7 +129,8 @@ TEST_F(RenameTest, TakenTargetsAndFailuresAreLinesAndChangeNothingElse)
                                            L("%@: name already exists", {QStringLiteral("c.mp4")}),
                                            "c.mp4: " + errorText(EIO)}));
     EXPECT_EQ(outcome.moves, (QList<Move>{{b, path("new.mp4")}, {c, path("d.mp4")}}));
-    EXPECT_EQ(tree(dir.path()), (QStringList{"a.LRF", "a.mp4", "c.LRF", "c.SRT", "d.mp4", "new.mp4", "taken.mp4"}));
+    EXPECT_EQ(tree(dir.path()), (QStringList{"a.LRF", "a.mp4", "b.LRF", "c.LRF", "c.SRT", "d.mp4", "new.LRF", "new.mp4",
+                                             "taken.mp4"}));
 
     // The folder the clips were renamed in is never removed by undo, even when a
     // renamed file vanished and the folder ends up empty.
