@@ -69,8 +69,8 @@ struct ScriptedUser : UserPrompts {
     QStringList chooseSources() override { return {}; }
 };
 
-// Holds the scan of `sources` on its thread before the chunk starting at `index`,
-// until released.
+// Holds the scan of `sources` (of any sources when empty) on its thread before the
+// chunk starting at `index`, until released.
 class ChunkGate {
 public:
     ChunkGate(const QStringList &sources, int index) : sources_(sources), index_(index) {}
@@ -78,7 +78,7 @@ public:
     {
         return {-1, [s = s_, sources = sources_, index = index_](const QStringList &scanned, int first) {
                     std::unique_lock lock(s->mutex);
-                    if (scanned == sources && first == index) {
+                    if ((sources.isEmpty() || scanned == sources) && first == index) {
                         s->arrived = true;
                         s->cv.wait(lock, [&] { return s->released; });
                     }

@@ -28,6 +28,11 @@ TEST_F(ModelActions, OrganizeRenameAndUndoPutEveryFileBack)
     const QStringList clips = writeClips(card, 2, {}, 1, {"LRF", "SRT"});
     const QHash<QString, QByteArray> before = snapshot(card);
     loadAndWait(clips);
+    model->setTab("4K");
+    model->setOpenFolder("D-Log/4K 30p");
+    model->setOrganized(true);
+    ChunkGate rescan({}, 0);
+    model->setScanHooks(rescan.hooks());
     QSignalSpy finished(model.get(), &Model::actionFinished);
     QSignalSpy ended(model.get(), &Model::scanEnded);
     model->run(model->result()->items);
@@ -39,6 +44,12 @@ TEST_F(ModelActions, OrganizeRenameAndUndoPutEveryFileBack)
     model->revert();
     EXPECT_TRUE(user.asked.isEmpty() && !model->scanning());
     waitFor(finished);
+    // The rescan keeps the user's place and stage, and offers to open the folder.
+    ASSERT_TRUE(rescan.waitArrived());
+    EXPECT_TRUE(model->scanning() && model->organized() && model->offerOpen());
+    EXPECT_EQ(model->tab(), "4K");
+    EXPECT_EQ(model->openFolder(), "D-Log/4K 30p");
+    rescan.release();
     waitFor(ended);
     EXPECT_EQ(model->message(), "Sorted");
     ASSERT_EQ(model->moves().size(), 6); // two clips, each with two companions
@@ -58,8 +69,14 @@ TEST_F(ModelActions, OrganizeRenameAndUndoPutEveryFileBack)
     EXPECT_EQ(model->selectedItems().first().url, plans.first().to);
     EXPECT_EQ(model->lastURLs(), (QStringList{plans[0].to, plans[1].to}));
 
+    ChunkGate undoScan({}, 0);
+    model->setScanHooks(undoScan.hooks());
     model->revert();
     waitFor(finished, 3);
+    // A load like any other, but the stage stays.
+    ASSERT_TRUE(undoScan.waitArrived());
+    EXPECT_TRUE(model->organized() && !model->offerOpen() && !model->tab());
+    undoScan.release();
     waitFor(ended, 2);
     EXPECT_EQ(finished.count(), 3);
     EXPECT_EQ(model->message(), "Undone");
@@ -98,10 +115,17 @@ TEST_F(ModelActions, TrashAsksReportsFailuresAndUndoes)
     EXPECT_EQ(model->moves().size(), 4); // two clips with their companions
     EXPECT_TRUE(model->selection().isEmpty());
 
+    QSignalSpy ended(model.get(), &Model::scanEnded);
     model->revert();
     waitFor(finished, 2);
     EXPECT_EQ(model->message(), "Undone");
     EXPECT_TRUE(QFileInfo::exists(clips[0]) && QFileInfo::exists(clips[2]));
+
+    // Every clip trashed: nothing is loaded any more.
+    waitFor(ended);
+    model->trash(model->result()->items);
+    waitFor(finished, 3);
+    EXPECT_FALSE(model->result());
 }
 
 // Nothing changed: not a field moves; a clip added: a rescan; the folder gone: nothing

@@ -13,28 +13,44 @@ namespace {
 
 using ModelLoading = ModelTest;
 
-// Only a single opened folder is remembered; the name shows the first source and how
-// many more there are; up to five clips skip the intro, and none says so.
+// Only a single opened folder is remembered and is the scan's folder; the name shows
+// the first source and how many more there are; up to five clips skip the intro, and
+// none says so. The remembered folder comes back only into an empty model.
 TEST_F(ModelLoading, SourcesNameRememberedFolderAndStage)
 {
     const QString a = dir("A"), b = dir("B"), c = dir("C");
     writeClips(a, 6);
     const QString clip = writeClips(c, 5).first();
-    const struct { QStringList urls; QString name, path; std::optional<QString> remembered; bool organized; } rows[] = {
-        {{clip}, "C", c, {}, true},
-        {{a, clip, b, c}, "A +2", a, {}, false},
-        {{a}, "A", a, a, false},
-        {{b}, "B", b, b, true},
+    const struct {
+        QStringList urls;
+        QString name, path, root;
+        bool isFolder;
+        std::optional<QString> remembered;
+        bool organized;
+    } rows[] = {
+        {{clip}, "C", c, c, false, {}, true},
+        {{a, clip, b}, "A +1", a, work.path(), false, {}, false},
+        {{a}, "A", a, a, true, a, false},
+        {{b}, "B", b, b, true, b, true},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name.toStdString());
         loadAndWait(row.urls);
         EXPECT_EQ(model->sourceName(), row.name);
         EXPECT_EQ(model->sourcePath(), row.path);
+        EXPECT_EQ(model->root(), row.root);
+        EXPECT_EQ(model->result()->isFolder, row.isFolder);
         EXPECT_EQ(Preferences::lastFolderPath(), row.remembered);
         EXPECT_EQ(model->organized(), row.organized);
     }
     EXPECT_EQ(model->message(), "No compatible clips");
+
+    model->restoreLastFolder();
+    EXPECT_FALSE(model->scanning());
+    Preferences::setSkipIntro(true);
+    Model fresh;
+    fresh.restoreLastFolder();
+    EXPECT_TRUE(fresh.scanning() && fresh.organized()) << "B again, on the organized stage at once";
 }
 
 // Every chunk of 32 is handed on in collected (name) order, though the folder walked
@@ -52,6 +68,11 @@ TEST_F(ModelLoading, ChunksOf32InCollectedOrderAndStopKeepsThem)
     model->load({card});
     ASSERT_TRUE(gate.waitArrived());
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->scanDone() == 96; }, kWaitMs));
+    // Nothing that changes files starts while a scan runs.
+    model->run(model->result()->items);
+    model->trash(model->result()->items);
+    model->revert();
+    EXPECT_TRUE(!model->busy() && user.asked.isEmpty());
     model->stopScan();
     gate.release();
     waitIdle();
@@ -96,12 +117,15 @@ TEST_F(ModelLoading, UpdatesAlreadyQueuedByTheOldScanAreDropped)
     ASSERT_TRUE(threadsEndedWithoutEvents());
     ASSERT_EQ(model->scanDone(), 0) << "nothing is applied before the event loop runs";
     QSignalSpy ended(model.get(), &Model::scanEnded);
+    QList<std::optional<QString>> roots;
+    QObject::connect(model.get(), &Model::rootChanged, [&] { roots << model->root(); });
     model->load({b});
     ASSERT_TRUE(gate.waitArrived()); // runs the event loop: the old updates come through now
     QCoreApplication::processEvents();
     EXPECT_TRUE(model->scanning());
     EXPECT_EQ(model->scanDone(), 0);
     EXPECT_EQ(ended.count(), 0);
+    EXPECT_EQ(roots, QList<std::optional<QString>>{b});
     gate.release();
     waitFor(ended);
     waitIdle();
@@ -117,21 +141,27 @@ TEST_F(ModelLoading, LibraryFollowsTabAndLanguageChangedDuringTheScan)
     writeClips(card, 10, clipSpec(2160, false), 1); // read before the switch
     writeClips(card, 40, clipSpec(1080), 101);
     writeClips(card, 40, {}, 201); // ranks first once read
+
+    // The scan builds each batch's library for the tab it saw: a tab chosen while its
+    // batches wait on the main thread must win.
+    model->load({card});
+    ASSERT_TRUE(threadsEndedWithoutEvents());
+    model->setTab("1080p");
+    waitIdle();
+    EXPECT_EQ(model->lib().current, "1080p");
+    EXPECT_EQ(fileNames(model->lib().ordered), fileNames(Library(model->result()->items, "1080p").ordered));
+
+    // So must a language switched during the scan.
     ChunkGate gate({card}, 32);
     model->setScanHooks(gate.hooks());
     QSignalSpy ended(model.get(), &Model::scanEnded);
     model->load({card});
     ASSERT_TRUE(gate.waitArrived());
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->scanDone() == 32; }, kWaitMs));
-
-    // The scan builds its libraries for the tab it saw; both changes must win.
-    const QString chosen = model->lib().tabs.first().name; // the full-HD tab
-    model->setTab(chosen);
     model->setLanguage("es");
     gate.release();
     waitFor(ended);
-    EXPECT_EQ(model->lib().current, chosen);
-    EXPECT_EQ(fileNames(model->lib().ordered), fileNames(Library(model->result()->items, chosen).ordered));
+    EXPECT_EQ(fileNames(model->lib().ordered), fileNames(Library(model->result()->items, std::nullopt).ordered));
     ASSERT_EQ(model->result()->items.size(), 90);
     // Clips read before the switch were relabelled, and later batches kept that.
     for (const Planned &p : model->result()->items) {
