@@ -104,6 +104,29 @@ TEST_F(ScanTest, PocketClipGetsItsFolderUnlessAlreadyThere)
     ASSERT_EQ(loose.folder, QStringLiteral("_.log/4K 30p"));
     ASSERT_EQ(organize(ScanResult{path("S"), true, {loose}, {}}).moves.size(), 1);
     EXPECT_FALSE(analyze(path("S/_.log/4K 30p/e.mp4"), true).sortable);
+    // A folder name written in decomposed form (as another system may copy it) still matches.
+    fixture::ClipSpec cafe;
+    cafe.keys = {{QStringLiteral("com.dji.camera.ColorGammaSxS"), QStringLiteral("Caf\u00e9")}};
+    EXPECT_FALSE(analyze(clip(QStringLiteral("R/Cafe\u0301 - old/e.mp4"), cafe), true).sortable);
+}
+
+// The path helpers every file operation builds on, at the root, with a trailing slash,
+// several dots, a dot file and ".." parts.
+TEST(LibraryPaths, PartsOfAPath)
+{
+    const struct { const char *path, *name, *parent, *stem, *ext, *companion; } rows[] = {
+        {"/clip.mp4", "clip.mp4", "/", "clip", "mp4", "/clip.LRF"},
+        {"/card/a.b.MOV/", "a.b.MOV", "/card", "a.b", "MOV", "/card/a.b.LRF"},
+        {"/card/.hidden", ".hidden", "/card", ".hidden", "", "/card/.hidden.LRF"},
+        {"/card/x/../plain", "plain", "/card", "plain", "", "/card/plain.LRF"},
+    };
+    for (const auto &r : rows) {
+        EXPECT_EQ(fileName(r.path), r.name) << r.path;
+        EXPECT_EQ(parentPath(r.path), r.parent) << r.path;
+        EXPECT_EQ(stemOf(r.path), r.stem) << r.path;
+        EXPECT_EQ(extensionOf(r.path), r.ext) << r.path;
+        EXPECT_EQ(withExtension(r.path, "LRF"), r.companion) << r.path;
+    }
 }
 
 TEST_F(ScanTest, UnusableMetadataFallsBackToTheBasicRecord)

@@ -36,7 +36,8 @@ TEST(MetadataClipRecord, SupportedPocketMatchesExactly)
     for (const ClipInfo &info : {ClipInfo{.proto = "dvtm_PP-101.proto"}, ClipInfo{.proto = "dvtm_osmo_pocket_4.proto"},
                                  ClipInfo{.model = "DJI OsmoPocket3 (v1)"}, ClipInfo{.model = "OsmoPocket4"}})
         EXPECT_TRUE(isSupportedPocket(info)) << info.model.toStdString() << info.proto.toStdString();
-    for (const ClipInfo &info : {ClipInfo{.model = "osmopocket3"}, ClipInfo{.proto = "dvtm_PP-101.proto "}, ClipInfo{}})
+    for (const ClipInfo &info : {ClipInfo{.model = "osmopocket3"}, ClipInfo{.proto = "dvtm_PP-101.proto "},
+                                 ClipInfo{.proto = "dvtm_osmo_pocket_4.proto "}, ClipInfo{}})
         EXPECT_FALSE(isSupportedPocket(info)) << info.model.toStdString() << info.proto.toStdString();
 }
 

@@ -128,12 +128,12 @@ TEST_F(ModelActions, TrashAsksReportsFailuresAndUndoes)
     EXPECT_FALSE(model->result());
 }
 
-// Nothing changed: not a field moves; a clip added: a rescan; the folder gone: nothing
+// Nothing changed: not a field moves; a clip renamed: a rescan; the folder gone: nothing
 // loaded and no history left.
 TEST_F(ModelActions, RefreshFromDisk)
 {
     const QString card = dir("card");
-    writeClips(card, 3);
+    const QString clip = writeClips(card, 3).first();
     loadAndWait({card});
     QSignalSpy checked(model.get(), &Model::refreshChecked);
     QSignalSpy scanning(model.get(), &Model::scanningChanged), results(model.get(), &Model::resultChanged);
@@ -142,11 +142,11 @@ TEST_F(ModelActions, RefreshFromDisk)
     QCoreApplication::processEvents();
     EXPECT_EQ(scanning.count() + results.count(), 0);
 
-    writeClips(card, 1, {}, 20);
+    ASSERT_TRUE(QFile::rename(clip, card + "/renamed.MP4"));
     QSignalSpy ended(model.get(), &Model::scanEnded);
     model->refreshFromDisk();
     waitFor(ended);
-    EXPECT_EQ(model->result()->items.size(), 4);
+    EXPECT_EQ(fileNames(model->result()->items).last(), "renamed.MP4");
 
     QSignalSpy finished(model.get(), &Model::actionFinished);
     model->rename(renamePlans({model->result()->items.first()}, QStringLiteral("renamed")));

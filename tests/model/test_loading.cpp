@@ -82,28 +82,6 @@ TEST_F(ModelLoading, ChunksOf32InCollectedOrderAndStopKeepsThem)
     EXPECT_EQ(fileNames(model->result()->items), fileNames(scan(earlier + later.mid(0, 46)).items));
 }
 
-// The old scan is held after its last chunk's check; its batch and its end, posted
-// after the new load, must both be dropped.
-TEST_F(ModelLoading, NewLoadDropsEveryUpdateOfTheOldScan)
-{
-    const QString a = dir("A"), b = dir("B");
-    writeClips(a, 40);
-    writeClips(b, 40, clipSpec(1080), 101);
-    ChunkGate gate({a}, 32);
-    model->setScanHooks(gate.hooks());
-    model->load({a});
-    ASSERT_TRUE(gate.waitArrived());
-    QSignalSpy ended(model.get(), &Model::scanEnded);
-    model->load({b});
-    waitFor(ended);
-    gate.release();
-    waitIdle();
-    EXPECT_EQ(ended.count(), 1);
-    ASSERT_EQ(model->result()->items.size(), 40);
-    for (const Planned &p : model->result()->items)
-        EXPECT_TRUE(p.url.startsWith(b + '/')) << p.url.toStdString();
-}
-
 // The old scan has handed on everything, its end included, before the new load starts:
 // those updates are already queued on the main thread and must be dropped there.
 TEST_F(ModelLoading, UpdatesAlreadyQueuedByTheOldScanAreDropped)
@@ -169,11 +147,27 @@ TEST_F(ModelLoading, LibraryFollowsTabAndLanguageChangedDuringTheScan)
         EXPECT_EQ(p.folder, folderName(p.info));
     }
 
-    // Back to English once loaded: relabelled in place, without a rescan.
+    // Back to English once loaded: relabelled in place, without a rescan; the open pile
+    // closes, its name being worded in the other language.
     QSignalSpy scanning(model.get(), &Model::scanningChanged);
+    model->setOpenFolder(model->result()->items.last().folder);
     model->setLanguage("system");
     EXPECT_EQ(scanning.count(), 0);
     EXPECT_EQ(model->result()->items.first().resolution, "Unknown");
+    EXPECT_FALSE(model->openFolder());
+}
+
+// Selected clips are listed as shown: the 25p pile before the 30p one.
+TEST_F(ModelLoading, SelectionInDisplayOrder)
+{
+    const QString card = dir("card");
+    const QString first = writeClips(card, 1).first();
+    fixture::ClipSpec slower;
+    slower.camera->captureFPS = slower.camera->playbackFPS = 25;
+    const QString second = writeClips(card, 1, slower, 2).first();
+    loadAndWait({card});
+    model->setSelection({model->result()->items[0].id, model->result()->items[1].id});
+    EXPECT_EQ(fileNames(model->selectedItems()), (QStringList{QFileInfo(second).fileName(), QFileInfo(first).fileName()}));
 }
 
 using ModelPrefs = ModelTest;
