@@ -56,6 +56,7 @@ TEST(LibraryView, TabsGroupsTotalsAndFlags)
     EXPECT_TRUE(lib.anyColor && lib.anySortable && lib.anyRecognized && lib.anySorted);
     const Library plain({clip("s", 1080)}, std::nullopt); // to be sorted, and not log footage
     EXPECT_FALSE(plain.anyColor || plain.anySorted);
+    EXPECT_FALSE(Library({clip("u", 0)}, std::nullopt).anyRecognized);
     // A tab nobody carries any more falls back to the first.
     EXPECT_EQ(Library(items, QStringLiteral("R720")).current, QStringLiteral("R2160"));
     EXPECT_EQ(names(Library(items, std::nullopt).visible), "graded 6");

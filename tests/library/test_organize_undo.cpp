@@ -42,11 +42,13 @@ TEST_F(OrganizeTest, DestinationIsBesideEachClipAndCompanionsFollowInOrder)
 
 TEST_F(OrganizeTest, TakenTargetsStopTheClipButACompanionStaysSilently)
 {
-    const QString taken = file("taken.mp4");
+    const QString taken = file("taken.mp4"), boxed = file("boxed.mp4");
     const QString clip = file("clip.mp4");
     files({"taken.LRF", "D-Log/4K 30p/taken.mp4", "clip.LRF", "clip.SRT", "D-Log/4K 30p/clip.LRF"});
-    const SortOutcome outcome = organize(result({planned(taken), planned(clip)}));
-    EXPECT_EQ(outcome.failed, QStringList{L("%@: already exists at destination", {QStringLiteral("taken.mp4")})});
+    ASSERT_TRUE(makeDir(path("D-Log/4K 30p/boxed.mp4"))); // a folder takes the name as well
+    const SortOutcome outcome = organize(result({planned(taken), planned(boxed), planned(clip)}));
+    EXPECT_EQ(outcome.failed, (QStringList{L("%@: already exists at destination", {QStringLiteral("taken.mp4")}),
+                                           L("%@: already exists at destination", {QStringLiteral("boxed.mp4")})}));
     EXPECT_EQ(outcome.moves, (QList<Move>{{clip, path("D-Log/4K 30p/clip.mp4")},
                                           {path("clip.SRT"), path("D-Log/4K 30p/clip.SRT")}}));
     EXPECT_EQ(tree(dir.path()).filter(".LRF"), (QStringList{"D-Log/4K 30p/clip.LRF", "clip.LRF", "taken.LRF"}));
