@@ -30,8 +30,10 @@ TEST(LibraryView, TabsGroupsTotalsAndFlags)
     Planned graded = clip("graded", 2160, "D-Log/F", false); // already sorted
     graded.info.bitDepth = 10;
     graded.info.colorCode = 2;
+    Planned basic = clip("u", 0, L("Unknown") + "/A");
+    basic.info.height = 4320; // a basic record has a picture size, yet ranks last
     // An unknown profile among known ones comes last, though "Vivid" sorts after it.
-    const QList<Planned> items{clip("u", 0, L("Unknown") + "/A"), clip("1", 1080, "D-Log 2/B"), graded, twin,
+    const QList<Planned> items{basic, clip("1", 1080, "D-Log 2/B"), graded, twin,
                                clip("3", 1080, "D-Log/B", false), clip("4", 1080, "D-Log/A"), clip("5", 1080, "D-Log/B"),
                                clip("6", 2160, "HLG/A"), clip("7", 1080, L("Unknown") + "/A"), clip("8", 1080, "Vivid/A")};
     const Library lib(items, QStringLiteral("R1080"));

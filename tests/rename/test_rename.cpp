@@ -53,13 +53,14 @@ TEST_F(RenameTest, DefaultTemplateKeepsTheCameraDateAndNumberElseTakesTheFilesAn
 // Slow motion names the capture rate; separators and control characters become "-".
 TEST(RenameTokens, EachTokenAndTheCleaning)
 {
-    Planned slow = dlog("/card/clip_123.mov", 120, 30), iso = slow, normal = slow, dlog2 = slow;
+    Planned slow = dlog("/card/clip_123.mov", 120, 30), iso = slow, normal = slow, dlog2 = slow, fraktur = slow;
     iso.info.iso = 1;
     normal.info.bitDepth = 8;
     dlog2.info.colorCode = 22;
+    fraktur.info.gammaText = QString::fromUcs4(U"\U0001D507-Log"); // a letter beyond 16 bits
     const struct { Planned clip; const char *tmpl; int index; const char *stem; } rows[] = {
         {slow, "{fps}", 0, "120p"}, {slow, "{num}", 0, "123"}, {slow, "{iso}x", 0, "x"}, {iso, "{iso}", 0, "ISO1"},
-        {normal, "{profile}", 0, "Normal8bit"}, {dlog2, "{profile}", 0, "DLog2"}, {slow, "/", 0, "-"},
+        {normal, "{profile}", 0, "Normal8bit"}, {dlog2, "{profile}", 0, "DLog2"}, {fraktur, "{profile}", 0, "\U0001D507Log"}, {slow, "/", 0, "-"},
         {slow, " a:b\\c/{PROFILE}\n", 0, "a-b-c-{PROFILE}"}, {dlog("/card/clip_1234567.mp4"), "{num}", 9, "0010"},
         {dlog("/card/clip_123456.mp4"), "{num}", 9, "123456"},
         {dlog("/nowhere/x20230101_a.mp4"), "{date}", 0, "00000000"}, // a date only at the start, and no file
