@@ -126,16 +126,28 @@ TEST_F(UndoTest, PutsBackAndRemovesEmptiedFoldersButNeverTheOrigin)
 }
 
 // A folder a clip was renamed in stays, though it ends up empty (the clip vanished
-// since) just above a folder organizing made.
+// since), whether it lies just above a folder organizing made or is that folder.
 TEST_F(UndoTest, AFolderClipsCameFromIsNeverRemoved)
 {
-    const QString renamed = path("D-Log/y.mp4");
-    ASSERT_FALSE(moveFile(file("D-Log/x.mp4"), renamed));
-    const QList<Move> history =
-        QList<Move>{{path("D-Log/x.mp4"), renamed}} + organize(result({planned(file("a.mp4"))})).moves;
-    ASSERT_TRUE(QFile::remove(renamed));
-    EXPECT_EQ(undo(history), QStringList{"y.mp4: " + errorText(ENOENT)});
-    EXPECT_EQ(tree(dir.path()), (QStringList{"D-Log/", "a.mp4"}));
+    QList<Move> history;
+    for (const QString folder : {"D-Log/", "HLG/4K 30p/"}) {
+        history << Move{file(folder + "x.mp4"), path(folder + "y.mp4")};
+        ASSERT_FALSE(moveFile(history.last().from, history.last().to));
+    }
+    history << organize(result({planned(file("a.mp4")), planned(file("b.mp4"), "HLG/4K 30p")})).moves;
+    ASSERT_TRUE(QFile::remove(path("D-Log/y.mp4")) && QFile::remove(path("HLG/4K 30p/y.mp4")));
+    EXPECT_EQ(undo(history).size(), 2);
+    EXPECT_EQ(tree(dir.path()), (QStringList{"D-Log/", "HLG/", "HLG/4K 30p/", "a.mp4", "b.mp4"}));
+}
+
+// Nor is the trash taken for a folder organizing made, even inside the clip's folder.
+TEST_F(UndoTest, TheTrashIsNoFolderOfOurs)
+{
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", path("data").toUtf8());
+    EXPECT_TRUE(undo(trashClips({planned(file("clip.mp4"))}).moves).isEmpty());
+    qputenv("XDG_DATA_HOME", saved);
+    EXPECT_EQ(tree(dir.path()), (QStringList{"clip.mp4", "data/", "data/Trash/", "data/Trash/files/", "data/Trash/info/"}));
 }
 
 TEST_F(UndoTest, ATakenOriginIsReportedAndTheRestStillGoesBack)
@@ -171,7 +183,6 @@ TEST_F(UndoTest, TrashRecordsCompanionsAndUndoBringsThemBack)
     EXPECT_TRUE(undo(outcome.moves).isEmpty());
     EXPECT_EQ(tree(dir.path()), (QStringList{"Sub/", "Sub/name.LRF", "Sub/name.SRT", "Sub/name.mp4", "other.LRF",
                                              "other.SRT", "other.mp4"}));
-    EXPECT_TRUE(QFileInfo(homeTrash() + "/files").isDir()) << "the trash is not a folder organizing made";
     EXPECT_EQ(readBytes(path("Sub/name.SRT")), "Sub/name.SRT");
     // No dead entries left in the trash.
     for (const Move &move : outcome.moves) {
