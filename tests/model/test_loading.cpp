@@ -150,13 +150,15 @@ TEST_F(ModelLoading, LibraryFollowsTabAndLanguageChangedDuringTheScan)
     }
 
     // Back to English once loaded: relabelled in place, without a rescan; the open pile
-    // closes, its name being worded in the other language.
+    // closes, its name being worded in the other language, and the unknown tab stays.
     QSignalSpy scanning(model.get(), &Model::scanningChanged);
-    model->setOpenFolder(model->result()->items.last().folder);
+    model->setTab(L("Unknown"));
+    model->setOpenFolder(model->result()->items.first().folder);
     model->setLanguage("system");
     EXPECT_EQ(scanning.count(), 0);
     EXPECT_EQ(model->result()->items.first().resolution, "Unknown");
     EXPECT_FALSE(model->openFolder());
+    EXPECT_EQ(model->lib().current, "Unknown");
 }
 
 // Selected clips are listed as shown: the 25p pile before the 30p one.
