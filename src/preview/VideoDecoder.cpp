@@ -1,37 +1,79 @@
 #include "VideoDecoder.h"
 
+#include "HardwareDecoding.h"
+#include "PictureScaler.h"
+
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/display.h>
 #include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
 }
 
 namespace vidorra {
 
+namespace {
+
+// Pictures a decoder may hold at once, for its memory estimate: HEVC's references (up to
+// six in practice, or stand-ins for missing ones after a seek to an open-GOP key frame)
+// and the frames on their way out.
+constexpr int picturesHeld = 8;
+
+void setUpOnce()
+{
+    static const bool done = [] {
+        // Broken or odd files are expected here and handled by the caller; the library's
+        // own console messages would only be noise.
+        av_log_set_level(AV_LOG_QUIET);
+#if defined(__GLIBC__)
+        // Picture buffers of large video (a 4K plane is 16 MB) must go back to the system
+        // when a decoder closes. The C library otherwise raises its threshold for mapping
+        // big blocks to the largest one freed so far and serves later pictures from its
+        // heaps, which many decoding threads fragment until the process holds gigabytes.
+        mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+} // namespace
+
 struct VideoDecoder::Impl {
     AVFormatContext *format = nullptr;
     AVCodecContext *codec = nullptr;
+    const AVCodec *decoder = nullptr;
     AVFrame *frame = nullptr;     // the last frame decoded, kept when decoding ends
     AVFrame *scratch = nullptr;
+    AVFrame *inMemory = nullptr;  // `frame` downloaded from the device
     AVPacket *packet = nullptr;
-    SwsContext *sws = nullptr;
+    PictureScaler scaler;
+    Options options;
     int stream = -1;
     int rotation = 0;
     bool drained = false;       // the null packet that flushes the decoder was sent
     bool haveFrame = false;
+    bool downloaded = false;    // `inMemory` holds `frame`
+
+    std::shared_ptr<HardwareDevice> device;   // set while the device decodes
+    bool proven = false;        // the device gave a picture: failures now are the file's
+    QString hardwareNote;
+    int64_t lastSeek = AV_NOPTS_VALUE;        // where the last seek went, to start over there
 
     ~Impl()
     {
-        sws_freeContext(sws);
         av_packet_free(&packet);
         av_frame_free(&frame);
         av_frame_free(&scratch);
+        av_frame_free(&inMemory);
         avcodec_free_context(&codec);
         avformat_close_input(&format);
     }
@@ -51,7 +93,152 @@ struct VideoDecoder::Impl {
         const int64_t start = st()->start_time == AV_NOPTS_VALUE ? 0 : st()->start_time;
         return start + int64_t(std::llround(std::max(0.0, secs) / av_q2d(st()->time_base)));
     }
+
+    bool openCodec(bool hardware);
+    bool seekTo(int64_t ts);
+    int decodeNext();
+    bool fallBackToSoftware();
+    bool prove();
+    std::optional<double> nearestKey(double secs) const;
 };
+
+bool VideoDecoder::Impl::openCodec(bool hardware)
+{
+    avcodec_free_context(&codec);
+    device.reset();
+    proven = false;
+    codec = avcodec_alloc_context3(decoder);
+    if (!codec || avcodec_parameters_to_context(codec, st()->codecpar) < 0)
+        return false;
+    codec->pkt_timebase = st()->time_base;
+    codec->thread_count = std::max(1, options.threads);
+    codec->thread_type = FF_THREAD_SLICE;
+    if (options.fast) {
+        // Previews are shown small: deblocking is invisible there and costs a good share
+        // of the decode time.
+        codec->skip_loop_filter = AVDISCARD_ALL;
+        codec->flags2 |= AV_CODEC_FLAG2_FAST;
+    }
+    if (hardware) {
+        QString why;
+        std::shared_ptr<HardwareDevice> candidate = hardwareDevice(&why);
+        if (!candidate)
+            hardwareNote = why;
+        else if (!candidate->attach(codec, decoder))
+            hardwareNote = QStringLiteral("%1 does not decode %2").arg(candidate->name(), QString::fromUtf8(decoder->name));
+        else
+            device = std::move(candidate);
+    }
+    if (avcodec_open2(codec, decoder, nullptr) < 0) {
+        if (!device)
+            return false;
+        hardwareNote = QStringLiteral("%1 did not open for this stream").arg(device->name());
+        return openCodec(false);
+    }
+    return true;
+}
+
+// Starts over in software from the last position asked for, after the device failed
+// before its first picture. False when there is nothing to fall back from.
+bool VideoDecoder::Impl::fallBackToSoftware()
+{
+    if (!device || proven)
+        return false;
+    const QString name = device->name();
+    if (!openCodec(false))
+        return false;
+    hardwareNote = QStringLiteral("%1 failed on the first picture").arg(name);
+    haveFrame = downloaded = false;
+    drained = false;
+    if (lastSeek == AV_NOPTS_VALUE)
+        avformat_seek_file(format, stream, INT64_MIN, st()->start_time == AV_NOPTS_VALUE ? 0 : st()->start_time,
+                           INT64_MAX, 0);
+    else
+        av_seek_frame(format, stream, lastSeek, AVSEEK_FLAG_BACKWARD);
+    return true;
+}
+
+// The first picture from the device must reach memory; until one has, any failure sends
+// the decoder back to software.
+bool VideoDecoder::Impl::prove()
+{
+    if (!device || proven)
+        return true;
+    if (device->holds(frame)) {
+        av_frame_unref(inMemory);
+        if (!device->download(frame, inMemory))
+            return false;
+        downloaded = true;
+        proven = true;
+        return true;
+    }
+    // The decoder took the stream back by itself (the device turned its profile down).
+    hardwareNote = QStringLiteral("%1 does not decode this stream's profile").arg(device->name());
+    device.reset();
+    return true;
+}
+
+bool VideoDecoder::Impl::seekTo(int64_t ts)
+{
+    lastSeek = ts;
+    const int r = av_seek_frame(format, stream, ts, AVSEEK_FLAG_BACKWARD);
+    avcodec_flush_buffers(codec);
+    drained = false;
+    haveFrame = downloaded = false;
+    return r >= 0;
+}
+
+// 0 with a new frame in `frame`, else the error that ended decoding (AVERROR_EOF at the end).
+int VideoDecoder::Impl::decodeNext()
+{
+    for (;;) {
+        const int got = avcodec_receive_frame(codec, scratch);
+        if (got == 0) {
+            av_frame_unref(frame);
+            av_frame_move_ref(frame, scratch);
+            haveFrame = true;
+            downloaded = false;
+            return prove() ? 0 : AVERROR_EXTERNAL;
+        }
+        if (got != AVERROR(EAGAIN))
+            return got;   // end of stream or a decode error
+        if (drained)
+            return AVERROR_EOF;
+        const int read = av_read_frame(format, packet);
+        if (read < 0) {
+            drained = true;
+            avcodec_send_packet(codec, nullptr);
+            continue;
+        }
+        if (packet->stream_index == stream) {
+            const int sent = avcodec_send_packet(codec, packet);
+            if (sent < 0 && sent != AVERROR(EAGAIN)) {
+                av_packet_unref(packet);
+                return sent;
+            }
+        }
+        av_packet_unref(packet);
+    }
+}
+
+std::optional<double> VideoDecoder::Impl::nearestKey(double secs) const
+{
+    const int64_t want = timestamp(secs);
+    const int count = avformat_index_get_entries_count(st());
+    int64_t best = AV_NOPTS_VALUE;
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry *e = avformat_index_get_entry(st(), i);
+        if (!e || !(e->flags & AVINDEX_KEYFRAME))
+            continue;
+        if (best == AV_NOPTS_VALUE || std::llabs(e->timestamp - want) < std::llabs(best - want))
+            best = e->timestamp;
+        if (e->timestamp > want)
+            break;   // the index is sorted: later key frames are only further away
+    }
+    if (best == AV_NOPTS_VALUE)
+        return std::nullopt;
+    return seconds(best);
+}
 
 VideoDecoder::VideoDecoder() = default;
 VideoDecoder::~VideoDecoder() = default;
@@ -60,14 +247,9 @@ bool VideoDecoder::isOpen() const { return d && d->codec; }
 
 bool VideoDecoder::open(const QString &path, Options options)
 {
-    // Broken or odd files are expected here and handled by the caller; the library's own
-    // console messages would only be noise.
-    static const bool quiet = [] {
-        av_log_set_level(AV_LOG_QUIET);
-        return true;
-    }();
-    Q_UNUSED(quiet);
+    setUpOnce();
     d = std::make_unique<Impl>();
+    d->options = options;
     const QByteArray name = path.toUtf8();
     if (avformat_open_input(&d->format, name.constData(), nullptr, nullptr) < 0) {
         d.reset();
@@ -88,30 +270,15 @@ bool VideoDecoder::open(const QString &path, Options options)
         return false;
     }
     d->stream = index;
+    d->decoder = decoder;
     for (unsigned i = 0; i < d->format->nb_streams; ++i)
         d->format->streams[i]->discard = int(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
 
-    d->codec = avcodec_alloc_context3(decoder);
-    if (!d->codec || avcodec_parameters_to_context(d->codec, d->st()->codecpar) < 0) {
-        d.reset();
-        return false;
-    }
-    d->codec->pkt_timebase = d->st()->time_base;
-    d->codec->thread_count = std::max(1, options.threads);
-    if (options.fast) {
-        // Previews are shown small: deblocking is invisible there and costs a good share
-        // of the decode time.
-        d->codec->skip_loop_filter = AVDISCARD_ALL;
-        d->codec->flags2 |= AV_CODEC_FLAG2_FAST;
-    }
-    if (avcodec_open2(d->codec, decoder, nullptr) < 0) {
-        d.reset();
-        return false;
-    }
     d->frame = av_frame_alloc();
     d->scratch = av_frame_alloc();
+    d->inMemory = av_frame_alloc();
     d->packet = av_packet_alloc();
-    if (!d->frame || !d->scratch || !d->packet) {
+    if (!d->frame || !d->scratch || !d->inMemory || !d->packet || !d->openCodec(options.hardware)) {
         d.reset();
         return false;
     }
@@ -155,40 +322,45 @@ QSize VideoDecoder::displaySize() const
     return d->rotation % 180 ? size.transposed() : size;
 }
 
+std::vector<double> VideoDecoder::keyFrames() const
+{
+    std::vector<double> times;
+    if (!isOpen())
+        return times;
+    const int count = avformat_index_get_entries_count(d->st());
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry *e = avformat_index_get_entry(d->st(), i);
+        if (e && (e->flags & AVINDEX_KEYFRAME))
+            times.push_back(d->seconds(e->timestamp));
+    }
+    return times;
+}
+
+qint64 VideoDecoder::pictureMemory() const
+{
+    if (!isOpen())
+        return 0;
+    const AVCodecParameters *par = d->st()->codecpar;
+    const int w = std::max(par->width, 1), h = std::max(par->height, 1);
+    int bytes = par->format >= 0 ? av_image_get_buffer_size(AVPixelFormat(par->format), w, h, 1) : -1;
+    if (bytes <= 0)
+        bytes = w * h * 3;   // as if 4:2:0 at 16 bits, the largest the camera writes
+    return qint64(bytes) * picturesHeld;
+}
+
 bool VideoDecoder::seek(double seconds)
 {
     if (!isOpen())
         return false;
-    const int r = av_seek_frame(d->format, d->stream, d->timestamp(seconds), AVSEEK_FLAG_BACKWARD);
-    avcodec_flush_buffers(d->codec);
-    d->drained = false;
-    d->haveFrame = false;
-    return r >= 0;
+    return d->seekTo(d->timestamp(seconds));
 }
 
 bool VideoDecoder::seekNearestKey(double seconds)
 {
     if (!isOpen())
         return false;
-    const int64_t want = d->timestamp(seconds);
-    const int count = avformat_index_get_entries_count(d->st());
-    int64_t best = AV_NOPTS_VALUE;
-    for (int i = 0; i < count; ++i) {
-        const AVIndexEntry *e = avformat_index_get_entry(d->st(), i);
-        if (!e || !(e->flags & AVINDEX_KEYFRAME))
-            continue;
-        if (best == AV_NOPTS_VALUE || std::llabs(e->timestamp - want) < std::llabs(best - want))
-            best = e->timestamp;
-        if (e->timestamp > want)
-            break;   // the index is sorted: later key frames are only further away
-    }
-    if (best == AV_NOPTS_VALUE)
-        return seek(seconds);
-    const int r = av_seek_frame(d->format, d->stream, best, AVSEEK_FLAG_BACKWARD);
-    avcodec_flush_buffers(d->codec);
-    d->drained = false;
-    d->haveFrame = false;
-    return r >= 0;
+    const std::optional<double> key = d->nearestKey(seconds);
+    return d->seekTo(d->timestamp(key.value_or(seconds)));
 }
 
 std::optional<double> VideoDecoder::seekKeyAtOrAfter(double seconds)
@@ -201,11 +373,8 @@ std::optional<double> VideoDecoder::seekKeyAtOrAfter(double seconds)
         const AVIndexEntry *e = avformat_index_get_entry(d->st(), i);
         if (!e || !(e->flags & AVINDEX_KEYFRAME) || e->timestamp < want)
             continue;
-        if (av_seek_frame(d->format, d->stream, e->timestamp, AVSEEK_FLAG_BACKWARD) < 0)
+        if (!d->seekTo(e->timestamp))
             return std::nullopt;
-        avcodec_flush_buffers(d->codec);
-        d->drained = false;
-        d->haveFrame = false;
         return d->seconds(e->timestamp);
     }
     return std::nullopt;
@@ -215,33 +384,12 @@ std::optional<double> VideoDecoder::next()
 {
     if (!isOpen())
         return std::nullopt;
-    for (;;) {
-        const int got = avcodec_receive_frame(d->codec, d->scratch);
-        if (got == 0) {
-            av_frame_unref(d->frame);
-            av_frame_move_ref(d->frame, d->scratch);
-            d->haveFrame = true;
-            return d->seconds(d->frame->best_effort_timestamp);
-        }
-        if (got != AVERROR(EAGAIN))
-            return std::nullopt;   // end of stream or a decode error
-        if (d->drained)
-            return std::nullopt;
-        const int read = av_read_frame(d->format, d->packet);
-        if (read < 0) {
-            d->drained = true;
-            avcodec_send_packet(d->codec, nullptr);
-            continue;
-        }
-        if (d->packet->stream_index == d->stream) {
-            const int sent = avcodec_send_packet(d->codec, d->packet);
-            if (sent < 0 && sent != AVERROR(EAGAIN)) {
-                av_packet_unref(d->packet);
-                return std::nullopt;
-            }
-        }
-        av_packet_unref(d->packet);
-    }
+    int error = d->decodeNext();
+    if (error != 0 && d->fallBackToSoftware())
+        error = d->decodeNext();
+    if (error != 0)
+        return std::nullopt;
+    return d->seconds(d->frame->best_effort_timestamp);
 }
 
 std::optional<double> VideoDecoder::decodeTo(double seconds, double tolerance)
@@ -257,6 +405,49 @@ std::optional<double> VideoDecoder::decodeTo(double seconds, double tolerance)
     }
 }
 
+std::optional<double> VideoDecoder::keyFrame(double seconds)
+{
+    if (!isOpen())
+        return std::nullopt;
+    const std::optional<double> key = d->nearestKey(seconds);
+    if (!key) {
+        // No index to find key frames by: decode from the start of what a seek gives.
+        seek(seconds);
+        return next();
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        d->seekTo(d->timestamp(*key));
+        // Only the key frame's packet, then the end of the stream: the decoder hands the
+        // picture out at once instead of reading ahead for the frames shown before it.
+        int error = 0;
+        for (;;) {
+            error = av_read_frame(d->format, d->packet);
+            if (error < 0 || d->packet->stream_index == d->stream)
+                break;
+            av_packet_unref(d->packet);
+        }
+        if (error >= 0) {
+            // A key frame cut short (a copy that ended early) is not a picture to show.
+            error = d->packet->flags & AV_PKT_FLAG_CORRUPT ? AVERROR_INVALIDDATA
+                                                           : avcodec_send_packet(d->codec, d->packet);
+            av_packet_unref(d->packet);
+        }
+        if (error >= 0) {
+            avcodec_send_packet(d->codec, nullptr);
+            d->drained = true;
+            error = d->decodeNext();
+        }
+        if (error == 0)
+            return d->seconds(d->frame->best_effort_timestamp);
+        if (!d->fallBackToSoftware())
+            break;
+    }
+    // The index points at something that does not decode on its own: decode up to the
+    // time the ordinary way.
+    seek(seconds);
+    return next();
+}
+
 void VideoDecoder::setSkipNonReference(bool skip)
 {
     if (isOpen())
@@ -265,46 +456,50 @@ void VideoDecoder::setSkipNonReference(bool skip)
 
 QImage VideoDecoder::image(QSize box, Scale scale)
 {
-    if (!isOpen() || !d->haveFrame || d->frame->width <= 0 || d->frame->height <= 0)
+    if (!isOpen() || !d->haveFrame)
         return {};
-    const int w = d->frame->width, h = d->frame->height;
+    const AVFrame *source = d->frame;
+    if (d->device && d->device->holds(d->frame)) {
+        if (!d->downloaded) {
+            av_frame_unref(d->inMemory);
+            if (!d->device->download(d->frame, d->inMemory))
+                return {};
+            d->downloaded = true;
+        }
+        source = d->inMemory;
+    }
+    if (source->width <= 0 || source->height <= 0)
+        return {};
     if (d->rotation % 180)
         box.transpose();
-    if (box.width() <= 0 || box.height() <= 0)
-        box = QSize(w, h);
-    const double sx = double(box.width()) / w, sy = double(box.height()) / h;
-    const double factor = std::min(1.0, scale == Scale::Fit ? std::min(sx, sy) : std::max(sx, sy));
-    const int tw = std::max(1, int(std::lround(w * factor)));
-    const int th = std::max(1, int(std::lround(h * factor)));
-
-    const auto format = AVPixelFormat(d->frame->format);
-    d->sws = sws_getCachedContext(d->sws, w, h, format, tw, th, AV_PIX_FMT_RGBA, SWS_BILINEAR,
-                                  nullptr, nullptr, nullptr);
-    if (!d->sws)
-        return {};
-    // Video levels and matrix as the stream says; HD and larger default to BT.709.
-    int space = d->frame->colorspace;
-    if (space == AVCOL_SPC_UNSPECIFIED)
-        space = h >= 720 ? AVCOL_SPC_BT709 : AVCOL_SPC_BT470BG;
-    const int *coefficients = sws_getCoefficients(space);
-    const int fullRange = d->frame->color_range == AVCOL_RANGE_JPEG
-        || format == AV_PIX_FMT_YUVJ420P || format == AV_PIX_FMT_YUVJ422P || format == AV_PIX_FMT_YUVJ444P;
-    sws_setColorspaceDetails(d->sws, coefficients, fullRange, sws_getCoefficients(AVCOL_SPC_BT709), 1,
-                             0, 1 << 16, 1 << 16);
-
-    // swscale's vector code writes whole blocks and may run past the end of a row that is
-    // not a multiple of its block width: scale into a padded picture, then cut it out.
-    QImage padded((tw + 31) & ~31, th + 2, QImage::Format_RGBA8888);
-    if (padded.isNull())
-        return {};
-    uint8_t *dst[4] = {padded.bits(), nullptr, nullptr, nullptr};
-    int stride[4] = {int(padded.bytesPerLine()), 0, 0, 0};
-    if (sws_scale(d->sws, d->frame->data, d->frame->linesize, 0, h, dst, stride) <= 0)
-        return {};
-    QImage out = padded.copy(0, 0, tw, th);
-    if (d->rotation)
+    const QSize size = scaledSize(QSize(source->width, source->height), box, scale == Scale::Fill);
+    PlanarPicture picture;
+    picture.planes = source->data;
+    picture.strides = source->linesize;
+    picture.format = source->format;
+    picture.width = source->width;
+    picture.height = source->height;
+    picture.colorspace = source->colorspace;
+    picture.fullRange = source->color_range == AVCOL_RANGE_JPEG;
+    QImage out = d->scaler.scale(picture, size);
+    if (!out.isNull() && d->rotation)
         out = out.transformed(QTransform().rotate(d->rotation));
     return out;
+}
+
+QString VideoDecoder::decoderName() const
+{
+    return isOpen() && d->device ? d->device->name() : QStringLiteral("software");
+}
+
+QString VideoDecoder::hardwareNote() const
+{
+    return isOpen() && !d->device ? d->hardwareNote : QString();
+}
+
+QString VideoDecoder::codecName() const
+{
+    return isOpen() ? QString::fromUtf8(d->decoder->name) : QString();
 }
 
 } // namespace vidorra
