@@ -110,7 +110,7 @@ std::optional<QImage> render(const QString &path, double duration, const LUTCube
     if (coverBytes)
         picture = decodeCover(*coverBytes, maxSide);
     if (!picture)
-        picture = grabFrame(path, coverFrameTime(duration), QSize(maxSide, maxSide));
+        picture = grabClipFrame(path, coverFrameTime(duration), QSize(maxSide, maxSide));
     if (picture && cube) {
         if (std::optional<QImage> graded = cube->apply(*picture))
             picture = std::move(graded);

@@ -1,5 +1,7 @@
 #include "FrameGrab.h"
 
+#include "DecodeBudget.h"
+#include "PreviewSource.h"
 #include "VideoDecoder.h"
 
 #include <algorithm>
@@ -19,8 +21,8 @@ std::optional<QImage> grabFrame(const QString &path, double seconds, QSize box)
     VideoDecoder decoder;
     if (!decoder.open(path))
         return std::nullopt;
-    decoder.seekNearestKey(seconds);
-    if (!decoder.next()) {
+    const BudgetShare share(DecodeBudget::shortLived(), decoder.pictureMemory());
+    if (!decoder.keyFrame(seconds)) {
         // A broken index: start over from the beginning rather than give up.
         decoder.seek(0.0);
         if (!decoder.next())
@@ -30,6 +32,16 @@ std::optional<QImage> grabFrame(const QString &path, double seconds, QSize box)
     if (image.isNull())
         return std::nullopt;
     return image;
+}
+
+std::optional<QImage> grabClipFrame(const QString &clip, double seconds, QSize box)
+{
+    const PreviewChoice source = previewSource(clip);
+    if (source.proxy) {
+        if (std::optional<QImage> frame = grabFrame(source.path, seconds, box))
+            return frame;
+    }
+    return grabFrame(clip, seconds, box);
 }
 
 } // namespace vidorra
