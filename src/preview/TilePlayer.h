@@ -1,14 +1,19 @@
 #pragma once
-// A small, muted player looping one clip on a chaos tile. At most 16 are alive; each
-// decodes on its own thread at the size its tile shows, keeping real time by dropping
-// frames it cannot show in time.
+// A small, muted player looping one clip on a chaos tile. At most 16 are alive. Its
+// decoding is a job of the tile scheduler (see TileJob): read from the clip's proxy where
+// it has one, at the size its tile shows, keeping real time by dropping frames it cannot
+// show in time, or showing key frames when it cannot keep up at all.
 
 #include "FrameSource.h"
 
+#include <QPointer>
 #include <QString>
 #include <memory>
 
 namespace vidorra {
+
+class TileJob;
+class TileScheduler;
 
 class TilePlayer : public FrameSource {
     Q_OBJECT
@@ -17,9 +22,10 @@ public:
 
     // A playing tile player, or null when `limit` are already active. Starts at a random
     // point in [0, 0.7 x duration] for clips longer than 2 s, else at 0; at the end it
-    // holds the last frame and restarts at 0. Call on the main thread.
-    static std::unique_ptr<TilePlayer> create(const QString &path, double duration,
-                                              QObject *parent = nullptr);
+    // holds the last frame and restarts at 0. Call on the main thread. Decodes on the
+    // application's tile scheduler unless given another.
+    static std::unique_ptr<TilePlayer> create(const QString &path, double duration, QObject *parent = nullptr,
+                                              TileScheduler *scheduler = nullptr);
     // Tile players created and not yet stopped.
     static int active();
 
@@ -38,11 +44,13 @@ Q_SIGNALS:
     void restarted();   // the clip reached its end and playback went back to 0
 
 private:
-    TilePlayer(const QString &path, double duration, QObject *parent);
-    void deliver(const QImage &frame);
+    friend class TileJob;
+    TilePlayer(const QString &path, double duration, QObject *parent, TileScheduler *scheduler);
+    void deliver();   // the job left a picture or a restart for us
+    void endJob();
 
-    struct Worker;
-    std::shared_ptr<Worker> worker_;
+    std::shared_ptr<TileJob> job_;
+    QPointer<TileScheduler> scheduler_;   // goes with the application object
     double startTime_ = 0.0;
     qint64 framesShown_ = 0;
     int loops_ = 0;
