@@ -1,60 +1,59 @@
 #include "PreviewPlayer.h"
 
-#include "VideoDecoder.h"
+#include "ScrubDecoder.h"
 
-#include <QThreadPool>
+#include <QCoreApplication>
+#include <QPointer>
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 namespace vidorra {
 
-namespace {
-
-// One opened clip. Its decoder is used by one task at a time (the pool has one thread).
-struct ScrubItem {
-    QString path;
-    CubePtr cube;
-    VideoDecoder decoder;
-};
-
-} // namespace
-
-// Everything here is touched on the main thread only; decoder work runs on `pool` and
-// posts its results back through `source`.
-struct ScrubState {
-    ScrubSource *source = nullptr;
-    QThreadPool *pool = nullptr;
-    std::optional<QUuid> owner;
-    std::optional<double> target;
-    bool seeking = false;
-    std::shared_ptr<ScrubItem> item;
-    bool ready = false;
-    double duration = 0.0;
-    quint64 generation = 0;   // tells results of a replaced item from the current one
+// Everything here is touched on the main thread only; decoding runs on the scrub
+// decoder's thread and comes back as queued calls to this object, which owns that thread
+// and ends it when the application object takes this object with it.
+class ScrubState : public QObject {
+public:
+    explicit ScrubState(QObject *parent)
+        : QObject(parent), source(new ScrubSource(this)),
+          decoder(this,
+                  {[this](quint64 gen, bool ok, double length) { opened(gen, ok, length); },
+                   [this](quint64 gen, const QImage &frame) { shown(gen, frame); },
+                   [this](quint64 gen) { seekDone(gen); }},
+                  PreviewPlayer::tolerance)
+    {
+    }
 
     static ScrubState &get()
     {
-        static ScrubState *state = [] {
-            auto *s = new ScrubState;
-            s->source = new ScrubSource;
-            s->pool = new QThreadPool;
-            s->pool->setMaxThreadCount(1);
-            s->pool->setExpiryTimeout(-1);
-            return s;
-        }();
+        static QPointer<ScrubState> state;
+        if (!state)
+            state = new ScrubState(QCoreApplication::instance());
         return *state;
     }
 
     void flush();
+    void release();
+
+    ScrubSource *source;
+    std::optional<QUuid> owner;
+    std::optional<double> target;
+    bool seeking = false;
+    bool ready = false;
+    double duration = 0.0;
+    quint64 generation = 0;   // tells results for a replaced clip from the current one
+    ScrubDecoder decoder;
+
+private:
     void opened(quint64 gen, bool ok, double length);
-    void seekDone(quint64 gen, const QImage &frame);
+    void shown(quint64 gen, const QImage &frame);
+    void seekDone(quint64 gen);
     void emitReady(bool value) { Q_EMIT source->readyChanged(value); }
 };
 
 void ScrubState::opened(quint64 gen, bool ok, double length)
 {
-    if (gen != generation || !item)
+    if (gen != generation || !owner)
         return;
     // A file that does not open, or has no length, never becomes ready: targets wait.
     if (!ok || !(length > 0.0) || !std::isfinite(length))
@@ -67,37 +66,45 @@ void ScrubState::opened(quint64 gen, bool ok, double length)
 
 void ScrubState::flush()
 {
-    if (seeking || !target)
+    if (seeking) {
+        // The newest position waits for the running seek, which it cuts short.
+        if (target)
+            decoder.interrupt();
         return;
-    if (!item || !ready)
+    }
+    if (!target || !owner || !ready)
         return;
     const double fraction = *target;
     target.reset();
     seeking = true;
     const double seconds = fraction * duration;
     Q_EMIT source->seekIssued(seconds);
-    const quint64 gen = generation;
-    const QSize box = source->targetSize();
-    std::shared_ptr<ScrubItem> current = item;
-    ScrubSource *notify = source;
-    pool->start([current, gen, seconds, box, notify] {
-        QImage frame;
-        if (current->decoder.seek(seconds) && current->decoder.decodeTo(seconds, PreviewPlayer::tolerance))
-            frame = current->decoder.image(box, VideoDecoder::Scale::Fill);
-        if (!frame.isNull() && current->cube)
-            current->cube->applyRGBA(frame.bits(), frame.width(), frame.height(), frame.bytesPerLine());
-        QMetaObject::invokeMethod(notify, [gen, frame] { ScrubState::get().seekDone(gen, frame); },
-                                  Qt::QueuedConnection);
-    });
+    decoder.seek(generation, seconds, source->targetSize());
 }
 
-void ScrubState::seekDone(quint64 gen, const QImage &frame)
+void ScrubState::shown(quint64 gen, const QImage &frame)
+{
+    if (gen == generation && owner && !frame.isNull())
+        source->present(frame);
+}
+
+void ScrubState::seekDone(quint64)
 {
     seeking = false;
-    if (gen == generation && !frame.isNull())
-        source->present(frame);
     Q_EMIT source->seekFinished();
     flush();
+}
+
+void ScrubState::release()
+{
+    target.reset();
+    ++generation;
+    const bool wasReady = ready;
+    ready = false;
+    duration = 0.0;
+    source->present(QImage());
+    if (wasReady)
+        emitReady(false);
 }
 
 namespace PreviewPlayer {
@@ -106,27 +113,8 @@ void start(const QString &path, const QUuid &owner, const CubePtr &cube)
 {
     ScrubState &s = ScrubState::get();
     s.owner = owner;
-    s.target.reset();
-    ++s.generation;
-    const bool wasReady = s.ready;
-    s.ready = false;
-    s.duration = 0.0;
-    s.item = std::make_shared<ScrubItem>();
-    s.item->path = path;
-    s.item->cube = cube;
-    s.source->present(QImage());
-    if (wasReady)
-        s.emitReady(false);
-
-    const quint64 gen = s.generation;
-    std::shared_ptr<ScrubItem> item = s.item;
-    ScrubSource *notify = s.source;
-    s.pool->start([item, gen, notify] {
-        const bool ok = item->decoder.open(item->path);
-        const double length = ok ? item->decoder.duration() : 0.0;
-        QMetaObject::invokeMethod(notify, [gen, ok, length] { ScrubState::get().opened(gen, ok, length); },
-                                  Qt::QueuedConnection);
-    });
+    s.release();
+    s.decoder.open(s.generation, path, cube);
 }
 
 void scrub(double fraction, const QUuid &owner)
@@ -144,15 +132,8 @@ void stop(const QUuid &owner)
     if (!s.owner || *s.owner != owner)
         return;
     s.owner.reset();
-    s.target.reset();
-    ++s.generation;
-    s.item.reset();
-    const bool wasReady = s.ready;
-    s.ready = false;
-    s.duration = 0.0;
-    s.source->present(QImage());
-    if (wasReady)
-        s.emitReady(false);
+    s.release();
+    s.decoder.close();
     // `seeking` stays: the outstanding seek's completion clears it.
 }
 

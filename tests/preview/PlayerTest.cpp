@@ -83,6 +83,28 @@ TEST_F(Scrub, OnlyTheOwnerScrubsAndStops)
     EXPECT_TRUE(PreviewPlayer::source()->frame().isNull());
 }
 
+TEST_F(Scrub, KeyFrameAtOnceThenTheExactFrameUnlessANewerPositionCutsItShort)
+{
+    startReady(clipPath(4.0), card);   // key frames every second, 10 frames a second
+    std::vector<int> frames;
+    QObject scope;   // the shared player outlives this test
+    QObject::connect(PreviewPlayer::source(), &FrameSource::frameChanged, &scope, [&] {
+        if (!PreviewPlayer::source()->frame().isNull())
+            frames.push_back(shown());
+    });
+    PreviewPlayer::scrub(0.45, card);   // 1.8 s: the key frame at 2 s first
+    ASSERT_TRUE(waitFor(settled));
+    EXPECT_EQ(frames, (std::vector<int>{20, 18}));
+
+    // The pointer moves on while the first position is decoding: that one shows its key
+    // frame and gives way; the newest shows its key frame and then its exact frame.
+    frames.clear();
+    PreviewPlayer::scrub(0.7, card);    // 2.8 s
+    PreviewPlayer::scrub(0.1, card);    // 0.4 s
+    ASSERT_TRUE(waitFor(settled));
+    EXPECT_EQ(frames, (std::vector<int>{30, 0, 4}));
+}
+
 TEST_F(Scrub, FramesAreGradedWithTheTableGiven)
 {
     startReady(clipPath(4.0), card);

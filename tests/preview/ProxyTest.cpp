@@ -1,8 +1,11 @@
-// The camera's low-resolution companion: taken for decoded thumbnails only when it has the clip's shape and length and decodes; graded exactly as
+// The camera's low-resolution companion: taken for tiles, hover scrubbing and decoded
+// thumbnails only when it has the clip's shape and length and decodes; graded exactly as
 // the clip would be; dropped silently otherwise.
 #include "CoverLoader.h"
 #include "LUTEngine.h"
+#include "PreviewPlayer.h"
 #include "PreviewSource.h"
+#include "TilePlayer.h"
 #include "VideoClips.h"
 
 #include <QDir>
@@ -109,7 +112,7 @@ TEST_F(Proxies, TakenOnlyWhenItDecodesWithTheClipsShapeAndLength)
     }
 }
 
-TEST_F(Proxies, ThumbnailsReadItGradedAsTheClip)
+TEST_F(Proxies, ThumbnailsTilesAndScrubbingReadItGradedAsTheClip)
 {
     const QString clip = clipWith(QStringLiteral("read"), proxySpec(2.0));
     const std::optional<QImage> plain = CoverLoader::render(clip, 2.0, nullptr);
@@ -118,6 +121,22 @@ TEST_F(Proxies, ThumbnailsReadItGradedAsTheClip)
     EXPECT_EQ(plain->size(), QSize(320, 180));   // the clip itself would give 520x293
     EXPECT_EQ(frameNumber(*plain), 0);
     EXPECT_EQ(*graded, *LUTEngine::dLog()->apply(*plain));
+
+    auto tile = TilePlayer::create(clip, 2.0);
+    tile->setTargetSize(QSize(640, 360));
+    ASSERT_TRUE(waitFor([&] { return !tile->frame().isNull(); }));
+    EXPECT_EQ(tile->frame().size(), QSize(320, 180));
+    tile->stop();
+
+    const QUuid card = QUuid::createUuid();
+    PreviewPlayer::source()->setTargetSize(QSize(640, 360));
+    PreviewPlayer::start(clip, card, LUTEngine::dLog());
+    PreviewPlayer::scrub(0.5, card);
+    ASSERT_TRUE(waitFor([] { return !PreviewPlayer::source()->frame().isNull() && !PreviewPlayer::isSeeking(); }));
+    const QImage scrubbed = PreviewPlayer::source()->frame();
+    EXPECT_EQ(scrubbed.size(), QSize(320, 180));
+    PreviewPlayer::stop(card);
+    PreviewPlayer::source()->setTargetSize(QSize(160, 90));
 
     // A companion spoilt later is noticed by its new size and dropped: the clip is read.
     QFile file(companion(clip));
