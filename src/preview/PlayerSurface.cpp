@@ -1,6 +1,8 @@
 #include "PlayerSurface.h"
 
+#include "PictureScaler.h"
 #include "ThreadPriority.h"
+#include "VideoFrameImage.h"
 
 #include <Language.h>
 
@@ -75,16 +77,19 @@ QMediaPlayer *makeMediaPlayer(QObject *parent)
     return player;
 }
 
-// Converts and grades frames off the main thread, one at a time. A frame that arrives
-// while one is being worked on replaces any frame already waiting, so a slow machine
-// shows fewer frames rather than falling behind. `owner` is cleared before the surface
-// goes away, so results only reach a live surface.
+// Converts and grades frames off the main thread, one at a time, at the size they are
+// shown: a 4K frame is scaled down in the conversion, and the grade then costs what the
+// shown picture costs. A frame that arrives while one is being worked on replaces any
+// frame already waiting, so a slow machine shows fewer frames rather than falling behind.
+// `owner` is cleared before the surface goes away, so results only reach a live surface.
 struct PlayerSurface::Grader : std::enable_shared_from_this<Grader> {
     std::mutex mutex;
     PlayerSurface *owner = nullptr;
     CubePtr cube;
+    QSize box;   // the surface in device pixels
     std::optional<QVideoFrame> waiting;
     bool busy = false;
+    PictureScaler scaler;   // used by the one frame being worked on
 
     void offer(const QVideoFrame &frame)
     {
@@ -107,16 +112,15 @@ struct PlayerSurface::Grader : std::enable_shared_from_this<Grader> {
         Q_UNUSED(lowered);
         for (;;) {
             CubePtr table;
+            QSize size;
             {
                 std::lock_guard lock(mutex);
                 table = cube;
+                size = box;
             }
-            QImage image = frame.toImage();
-            if (!image.isNull()) {
-                image = image.convertToFormat(QImage::Format_RGBA8888);
-                if (table)
-                    table->applyRGBA(image.bits(), image.width(), image.height(), image.bytesPerLine());
-            }
+            QImage image = shownImage(frame, size, scaler);
+            if (!image.isNull() && table)
+                table->applyRGBA(image.bits(), image.width(), image.height(), image.bytesPerLine());
             std::lock_guard lock(mutex);
             if (owner && !image.isNull()) {
                 PlayerSurface *target = owner;
@@ -207,6 +211,7 @@ void PlayerSurface::setPlayer(QMediaPlayer *player)
     }
     player_ = player;
     frame_ = QImage();
+    pushSize();   // a hidden surface hears of its size only when it is shown
     if (player_) {
         player_->setVideoSink(sink_);
         connect(player_, &QMediaPlayer::positionChanged, this, &PlayerSurface::syncControls);
@@ -255,7 +260,14 @@ void PlayerSurface::changeEvent(QEvent *event)
 void PlayerSurface::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    pushSize();
     layoutControls();
+}
+
+void PlayerSurface::pushSize()
+{
+    std::lock_guard lock(grader_->mutex);
+    grader_->box = size() * devicePixelRatioF();
 }
 
 void PlayerSurface::layoutControls()

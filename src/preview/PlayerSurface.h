@@ -49,6 +49,7 @@ private:
     struct Grader;
     void onVideoFrame(const QVideoFrame &frame);
     void present(const QImage &image);
+    void pushSize();
     void syncControls();
     void layoutControls();
 

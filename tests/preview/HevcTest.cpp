@@ -105,7 +105,7 @@ TEST_F(Hevc, MediaPlayerShowsTheFramesAndGradesThem)
 {
     std::unique_ptr<QMediaPlayer> player(makeMediaPlayer(nullptr));
     PlayerSurface surface;
-    surface.resize(640, 360);
+    surface.resize(160, 90);   // frames are converted and graded at the size shown
     surface.setPlayer(player.get());
     // Recorded greys run from 40 to 215; the D-Log grade takes the ends outside that.
     bool grading = false, plainExtreme = false, gradedExtreme = false;
@@ -125,6 +125,7 @@ TEST_F(Hevc, MediaPlayerShowsTheFramesAndGradesThem)
         GTEST_SKIP() << "Qt Multimedia cannot play here: " << player->errorString().toStdString();
     ASSERT_TRUE(played);
     EXPECT_EQ(numbers.count(-1), 0u) << "a frame came out garbled";
+    EXPECT_EQ(surface.currentFrame().size(), QSize(160, 90));
     EXPECT_GE(numbers.size(), 3u);
     EXPECT_FALSE(plainExtreme);
 
