@@ -29,8 +29,8 @@
         <translation>%@ Cámara lenta %@fps a %@p</translation>
     </message>
     <message>
-        <source>Usage: vidorra-probe PATH…</source>
-        <translation>Uso: vidorra-probe RUTA…</translation>
+        <source>Usage: vidorra-probe [--decode] PATH…</source>
+        <translation>Uso: vidorra-probe [--decode] RUTA…</translation>
     </message>
     <message>
         <source>No such file or folder: %@</source>

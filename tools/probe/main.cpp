@@ -1,7 +1,9 @@
-// vidorra-probe PATH…: one JSON object per line for every clip file given or found in
-// a folder given. Users attach this output when a clip sorts wrongly.
+// vidorra-probe [--decode] PATH…: one JSON object per line for every clip file given or
+// found in a folder given. Users attach this output when a clip sorts wrongly; with
+// --decode, when its previews stutter or look wrong.
 // vidorra-probe --lut FILE.cube IN.png OUT.png: a picture graded through a colour table.
 // vidorra-probe --verify FOLDER: an imported folder checked against its checksum file.
+#include "DecodeReport.h"
 #include "Language.h"
 #include "ProbeLut.h"
 #include "ProbeRecord.h"
@@ -17,11 +19,14 @@ using namespace vidorra;
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList arguments = app.arguments().mid(1);
+    QStringList arguments = app.arguments().mid(1);
     const bool lut = !arguments.isEmpty() && arguments.first() == QLatin1String("--lut");
+    const bool decoding = !arguments.isEmpty() && arguments.first() == QLatin1String("--decode");
+    if (decoding)
+        arguments.removeFirst();
     const bool verify = !arguments.isEmpty() && arguments.first() == QLatin1String("--verify");
     if (arguments.isEmpty() || (lut && arguments.size() != 4) || (verify && arguments.size() != 2)) {
-        std::fprintf(stderr, "%s\n%s\n%s\n", qPrintable(L("Usage: vidorra-probe PATH…")),
+        std::fprintf(stderr, "%s\n%s\n%s\n", qPrintable(L("Usage: vidorra-probe [--decode] PATH…")),
                      qPrintable(L("Usage: vidorra-probe --lut FILE.cube IN.png OUT.png")),
                      qPrintable(L("Usage: vidorra-probe --verify FOLDER")));
         return 2;
@@ -49,7 +54,8 @@ int main(int argc, char **argv)
     QStringList missing;
     const QStringList targets = probeTargets(arguments, missing);
     for (const QString &path : targets) {
-        const QByteArray line = QJsonDocument(probeClip(path)).toJson(QJsonDocument::Compact);
+        const QJsonObject record = decoding ? decodeReport(path) : probeClip(path);
+        const QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact);
         std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
         std::fputc('\n', stdout);
     }
