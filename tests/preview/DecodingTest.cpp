@@ -143,7 +143,9 @@ TEST(DecoderMemory, TwoHundredLoopsOfOneDecoderAndOfShortLivedOnesKeepResidentMe
         ASSERT_EQ(playThrough(), 10);
         ASSERT_TRUE(grab());
     }
+#if !defined(__SANITIZE_ADDRESS__)   // its quarantine keeps what was freed, by design
     EXPECT_LT(residentMiB() - before, 6.0) << before << " MiB before";
+#endif
     EXPECT_EQ(DecodeBudget::shortLived().held(), 0);
 }
 
