@@ -67,6 +67,9 @@ struct VideoDecoder::Impl {
     bool proven = false;        // the device gave a picture: failures now are the file's
     QString hardwareNote;
     int64_t lastSeek = AV_NOPTS_VALUE;        // where the last seek went, to start over there
+    // Presentation timestamps of the key frames, in order. The index lists decoding
+    // times, while seeking takes presentation times (see findKeys).
+    std::vector<int64_t> keys;
 
     ~Impl()
     {
@@ -99,8 +102,35 @@ struct VideoDecoder::Impl {
     int decodeNext();
     bool fallBackToSoftware();
     bool prove();
+    void findKeys();
     std::optional<double> nearestKey(double secs) const;
 };
+
+// The index gives each key frame's decoding time; the demuxer seeks by presentation time
+// and turns it into a decoding time by one shift for the whole stream (the reordering
+// delay of streams with B-frames, and the edit list). The first packet shows that shift:
+// its presentation time less its decoding time. Seeking to a key frame's decoding time
+// as it stands would land on the key frame before it.
+void VideoDecoder::Impl::findKeys()
+{
+    int64_t shift = 0;
+    while (av_read_frame(format, packet) >= 0) {
+        const bool ours = packet->stream_index == stream;
+        if (ours && packet->pts != AV_NOPTS_VALUE && packet->dts != AV_NOPTS_VALUE && packet->pts > packet->dts)
+            shift = packet->pts - packet->dts;
+        av_packet_unref(packet);
+        if (ours)
+            break;
+    }
+    const int count = avformat_index_get_entries_count(st());
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry *e = avformat_index_get_entry(st(), i);
+        if (e && (e->flags & AVINDEX_KEYFRAME))
+            keys.push_back(e->timestamp + shift);
+    }
+    seekTo(timestamp(0.0));
+    lastSeek = AV_NOPTS_VALUE;
+}
 
 bool VideoDecoder::Impl::openCodec(bool hardware)
 {
@@ -224,20 +254,13 @@ int VideoDecoder::Impl::decodeNext()
 std::optional<double> VideoDecoder::Impl::nearestKey(double secs) const
 {
     const int64_t want = timestamp(secs);
-    const int count = avformat_index_get_entries_count(st());
-    int64_t best = AV_NOPTS_VALUE;
-    for (int i = 0; i < count; ++i) {
-        const AVIndexEntry *e = avformat_index_get_entry(st(), i);
-        if (!e || !(e->flags & AVINDEX_KEYFRAME))
-            continue;
-        if (best == AV_NOPTS_VALUE || std::llabs(e->timestamp - want) < std::llabs(best - want))
-            best = e->timestamp;
-        if (e->timestamp > want)
-            break;   // the index is sorted: later key frames are only further away
-    }
-    if (best == AV_NOPTS_VALUE)
-        return std::nullopt;
-    return seconds(best);
+    const auto after = std::lower_bound(keys.begin(), keys.end(), want);
+    if (after == keys.begin())
+        return keys.empty() ? std::nullopt : std::optional<double>(seconds(*after));
+    const auto before = std::prev(after);
+    if (after == keys.end() || want - *before <= *after - want)
+        return seconds(*before);
+    return seconds(*after);
 }
 
 VideoDecoder::VideoDecoder() = default;
@@ -282,6 +305,7 @@ bool VideoDecoder::open(const QString &path, Options options)
         d.reset();
         return false;
     }
+    d->findKeys();
 
     if (const uint8_t *matrix = av_stream_get_side_data(d->st(), AV_PKT_DATA_DISPLAYMATRIX, nullptr)) {
         const double ccw = av_display_rotation_get(reinterpret_cast<const int32_t *>(matrix));
@@ -325,13 +349,9 @@ QSize VideoDecoder::displaySize() const
 std::vector<double> VideoDecoder::keyFrames() const
 {
     std::vector<double> times;
-    if (!isOpen())
-        return times;
-    const int count = avformat_index_get_entries_count(d->st());
-    for (int i = 0; i < count; ++i) {
-        const AVIndexEntry *e = avformat_index_get_entry(d->st(), i);
-        if (e && (e->flags & AVINDEX_KEYFRAME))
-            times.push_back(d->seconds(e->timestamp));
+    if (isOpen()) {
+        for (const int64_t key : d->keys)
+            times.push_back(d->seconds(key));
     }
     return times;
 }
@@ -367,17 +387,10 @@ std::optional<double> VideoDecoder::seekKeyAtOrAfter(double seconds)
 {
     if (!isOpen())
         return std::nullopt;
-    const int64_t want = d->timestamp(seconds);
-    const int count = avformat_index_get_entries_count(d->st());
-    for (int i = 0; i < count; ++i) {
-        const AVIndexEntry *e = avformat_index_get_entry(d->st(), i);
-        if (!e || !(e->flags & AVINDEX_KEYFRAME) || e->timestamp < want)
-            continue;
-        if (!d->seekTo(e->timestamp))
-            return std::nullopt;
-        return d->seconds(e->timestamp);
-    }
-    return std::nullopt;
+    const auto key = std::lower_bound(d->keys.begin(), d->keys.end(), d->timestamp(seconds));
+    if (key == d->keys.end() || !d->seekTo(*key))
+        return std::nullopt;
+    return d->seconds(*key);
 }
 
 std::optional<double> VideoDecoder::next()

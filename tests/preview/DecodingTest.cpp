@@ -9,6 +9,9 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
 }
 
 #include <QFile>
@@ -51,6 +54,66 @@ struct DeviceInPlace {
     explicit DeviceInPlace(DeviceOpener open) { setHardwareDeviceOpener(std::move(open)); }
     ~DeviceInPlace() { setHardwareDeviceOpener({}); }
 };
+
+// A numbered 320x180 H.264 clip at 10 fps with B-frames and a key frame every second,
+// written by FFmpeg's own MP4 muxer: its index lists decoding times that run ahead of the
+// presentation times by the reordering delay, as in cameras' and encoders' files.
+bool writeReorderedClip(const QString &path, int frames)
+{
+    const AVCodec *codec = avcodec_find_encoder_by_name("libx264");
+    AVFormatContext *out = nullptr;
+    if (!codec || avformat_alloc_output_context2(&out, nullptr, "mp4", path.toUtf8().constData()) < 0)
+        return false;
+    AVCodecContext *enc = avcodec_alloc_context3(codec);
+    enc->width = 320;
+    enc->height = 180;
+    enc->pix_fmt = AV_PIX_FMT_YUV420P;
+    enc->time_base = {1, 10};
+    enc->framerate = {10, 1};
+    enc->gop_size = enc->keyint_min = 10;
+    enc->max_b_frames = 2;
+    enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    av_opt_set(enc->priv_data, "preset", "ultrafast", 0);
+    av_opt_set(enc->priv_data, "x264-params", "bframes=2:b-adapt=0:scenecut=0:log=-1", 0);
+    AVStream *stream = avformat_new_stream(out, nullptr);
+    bool ok = avcodec_open2(enc, codec, nullptr) == 0 && avcodec_parameters_from_context(stream->codecpar, enc) >= 0;
+    stream->time_base = enc->time_base;
+    ok = ok && avio_open(&out->pb, path.toUtf8().constData(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(out, nullptr) >= 0;
+    AVFrame *frame = av_frame_alloc();
+    frame->format = enc->pix_fmt;
+    frame->width = enc->width;
+    frame->height = enc->height;
+    ok = ok && av_frame_get_buffer(frame, 0) >= 0;
+    QImage rgba(320, 180, QImage::Format_RGBA8888);
+    SwsContext *sws = sws_getContext(320, 180, AV_PIX_FMT_RGBA, 320, 180, AV_PIX_FMT_YUV420P, SWS_POINT, nullptr, nullptr, nullptr);
+    AVPacket *packet = av_packet_alloc();
+    auto drain = [&](AVFrame *in) {
+        avcodec_send_frame(enc, in);
+        while (ok && avcodec_receive_packet(enc, packet) == 0) {
+            av_packet_rescale_ts(packet, enc->time_base, stream->time_base);
+            packet->stream_index = stream->index;
+            ok = av_interleaved_write_frame(out, packet) >= 0;
+        }
+    };
+    for (int i = 0; ok && i < frames; ++i) {
+        fixture::drawFrame(rgba.bits(), 320, 180, rgba.bytesPerLine(), i);
+        const uint8_t *src[1] = {rgba.constBits()};
+        const int stride[1] = {int(rgba.bytesPerLine())};
+        ok = av_frame_make_writable(frame) >= 0;
+        sws_scale(sws, src, stride, 0, 180, frame->data, frame->linesize);
+        frame->pts = i;
+        drain(frame);
+    }
+    drain(nullptr);
+    ok = ok && av_write_trailer(out) >= 0;
+    sws_freeContext(sws);
+    av_packet_free(&packet);
+    av_frame_free(&frame);
+    avcodec_free_context(&enc);
+    avio_closep(&out->pb);
+    avformat_free_context(out);
+    return ok;
+}
 
 double residentMiB()
 {
@@ -109,6 +172,35 @@ TEST(HardwareDecoding, TakenWhereItDecodesElseSoftwarePerClipWithTheSamePictures
             EXPECT_GT(device->downloads, 0);
         }
     }
+}
+
+TEST(KeyFrames, FoundByPresentationTimeWhenTheIndexListsDecodingTimes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("reordered.mp4"));
+    if (!writeReorderedClip(path, 30))
+        GTEST_SKIP() << "no H.264 encoder with B-frames here";
+    VideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(path));
+    const std::vector<double> keys = decoder.keyFrames();
+    ASSERT_EQ(keys.size(), 3u);
+    EXPECT_DOUBLE_EQ(keys[0], 0.0);
+    // Seeking to the decoding time of the key frame at 1 s landed on the one at 0 s.
+    const struct { double asked; int frame; } cases[] = {{0.3, 0}, {0.8, 10}, {1.2, 10}, {2.4, 20}};
+    for (const auto &c : cases) {
+        ASSERT_TRUE(decoder.keyFrame(c.asked)) << c.asked;
+        EXPECT_EQ(frameNumber(decoder.image({})), c.frame) << c.asked;
+        EXPECT_EQ(frameNumber(grabFrame(path, c.asked).value_or(QImage())), c.frame) << c.asked;
+    }
+    ASSERT_TRUE(decoder.seekKeyAtOrAfter(0.5));
+    ASSERT_TRUE(decoder.next());
+    EXPECT_EQ(frameNumber(decoder.image({})), 10);
+    decoder.seek(1.5);
+    ASSERT_TRUE(decoder.decodeTo(1.5, 0.04));
+    EXPECT_EQ(frameNumber(decoder.image({})), 15);
+    decoder.seek(0.0);
+    ASSERT_TRUE(decoder.next());
+    EXPECT_EQ(frameNumber(decoder.image({})), 0);
 }
 
 TEST(DecoderMemory, TwoHundredLoopsOfOneDecoderAndOfShortLivedOnesKeepResidentMemoryFlat)
