@@ -87,22 +87,35 @@ TEST_F(Scrub, KeyFrameAtOnceThenTheExactFrameUnlessANewerPositionCutsItShort)
 {
     startReady(clipPath(4.0), card);   // key frames every second, 10 frames a second
     std::vector<int> frames;
+    std::function<void()> onFrame;
     QObject scope;   // the shared player outlives this test
     QObject::connect(PreviewPlayer::source(), &FrameSource::frameChanged, &scope, [&] {
-        if (!PreviewPlayer::source()->frame().isNull())
-            frames.push_back(shown());
+        if (PreviewPlayer::source()->frame().isNull())
+            return;
+        frames.push_back(shown());
+        if (onFrame)
+            std::exchange(onFrame, {})();
     });
     PreviewPlayer::scrub(0.45, card);   // 1.8 s: the key frame at 2 s first
     ASSERT_TRUE(waitFor(settled));
     EXPECT_EQ(frames, (std::vector<int>{20, 18}));
 
-    // The pointer moves on while the first position is decoding: that one shows its key
-    // frame and gives way; the newest shows its key frame and then its exact frame.
+    // 120 frames a second: the exact frame at 0.9 s is about 100 frames on from the key
+    // frame at 0. The pointer moves on as the key frame at 1 s appears; that position gives way
+    // and the newest shows its key frame, then its exact frame.
+    fixture::ClipSpec fast = videoSpec(2.0);
+    fast.fps = 120;
+    fast.videoWidth = 1280;
+    fast.videoHeight = 720;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fast.mp4"));
+    ASSERT_TRUE(fixture::writeClip(path, fast));
+    startReady(path, card);
     frames.clear();
-    PreviewPlayer::scrub(0.7, card);    // 2.8 s
-    PreviewPlayer::scrub(0.1, card);    // 0.4 s
+    onFrame = [&] { PreviewPlayer::scrub(0.05, card); };   // 0.1 s
+    PreviewPlayer::scrub(0.45, card);                       // 0.9 s
     ASSERT_TRUE(waitFor(settled));
-    EXPECT_EQ(frames, (std::vector<int>{30, 0, 4}));
+    EXPECT_EQ(frames, (std::vector<int>{120, 0, 8}));       // 8: the first within 0.04 s
 }
 
 TEST_F(Scrub, FramesAreGradedWithTheTableGiven)
