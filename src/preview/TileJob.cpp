@@ -128,7 +128,7 @@ TileJob::Outcome TileJob::turn(Time now)
         prepared_ = true;
         return {!prepare(), now};
     }
-    return decoder_ ? playTurn(now) : keyTurn(now);
+    return playing_ ? playTurn(now) : keyTurn(now);
 }
 
 bool TileJob::prepare()
@@ -148,14 +148,17 @@ bool TileJob::prepare()
     if (keys_.empty())
         keys_.push_back(0.0);
     const qint64 bytes = decoder->pictureMemory();
-    if (bytes <= playingCeiling && DecodeBudget::playing().tryTake(bytes)) {
-        budgetHeld_ = bytes;
-        decoder_ = std::move(decoder);
-        seekTarget_ = start_;
-        if (start_ > 0.0) {
-            decoder_->seek(start_);
-            decoder_->setSkipNonReference(true);   // only the frames the start frame needs
-        }
+    decoder_ = std::move(decoder);
+    playing_ = bytes <= playingCeiling && DecodeBudget::playing().tryTake(bytes);
+    if (!playing_) {
+        decoder_->release();   // started again for each key frame
+        return true;
+    }
+    budgetHeld_ = bytes;
+    seekTarget_ = start_;
+    if (start_ > 0.0) {
+        decoder_->seek(start_);
+        decoder_->setSkipNonReference(true);   // only the frames the start frame needs
     }
     return true;
 }
@@ -240,17 +243,16 @@ TileJob::Outcome TileJob::keyTurn(Time now)
             restarted = true;
         }
     }
-    VideoDecoder decoder;
-    if (!decoder.open(source_))
-        return {true, now};
     {
-        const BudgetShare share(DecodeBudget::shortLived(), decoder.pictureMemory());
+        const BudgetShare share(DecodeBudget::shortLived(), decoder_->pictureMemory());
         if (stopped_)
             return {true, now};
-        if (!decoder.keyFrame(keys_[size_t(index)]) && keyShown_ < 0)
-            return {true, now};   // not even one picture: the clip is broken
+        const bool decoded = decoder_->keyFrame(keys_[size_t(index)]).has_value();
         const QSize size = box();
-        const QImage frame = size.isEmpty() ? QImage() : decoder.image(size, VideoDecoder::Scale::Fill);
+        const QImage frame = decoded && !size.isEmpty() ? decoder_->image(size, VideoDecoder::Scale::Fill) : QImage();
+        decoder_->release();
+        if (!decoded && keyShown_ < 0)
+            return {true, now};   // not even one picture: the clip is broken
         shown_ = TileQueue::Clock::now();
         post(frame, restarted);
     }

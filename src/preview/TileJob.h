@@ -3,7 +3,8 @@
 // its playback clock, and the work of one turn. A tile whose decoder fits the budget of
 // decoders kept open plays on, dropping frames it cannot show in time and jumping to the
 // next key frame when far behind; any other (a 4K clip without a proxy) shows a key frame
-// each turn from a decoder opened for it and closed at once. A scheduler thread works
+// each turn from a decoder started for that one picture and released at once, the file
+// staying open. A scheduler thread works
 // one turn at a time; the main thread only links and unlinks the player that shows the
 // pictures and collects them.
 
@@ -56,7 +57,7 @@ public:
     Time shownAt() const { return shown_; }
     // Closes the decoder and gives its memory back, once the job has finished.
     void close();
-    bool playsOn() const { return decoder_ != nullptr; }   // keeps a decoder open
+    bool playsOn() const { return playing_; }   // keeps a decoder open
 
 private:
     bool prepare();
@@ -83,7 +84,8 @@ private:
     // The scheduler thread's own.
     bool prepared_ = false;
     QString source_;
-    std::unique_ptr<VideoDecoder> decoder_;   // while it plays on
+    std::unique_ptr<VideoDecoder> decoder_;   // released between key-frame turns
+    bool playing_ = false;
     qint64 budgetHeld_ = 0;
     std::vector<double> keys_;
     double length_ = 0.0;

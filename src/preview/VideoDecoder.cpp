@@ -62,6 +62,8 @@ struct VideoDecoder::Impl {
     bool drained = false;       // the null packet that flushes the decoder was sent
     bool haveFrame = false;
     bool downloaded = false;    // `inMemory` holds `frame`
+    bool skipNonReference = false;
+    bool hardwareFailed = false;   // the device failed this stream: software from now on
 
     std::shared_ptr<HardwareDevice> device;   // set while the device decodes
     bool proven = false;        // the device gave a picture: failures now are the file's
@@ -141,6 +143,7 @@ bool VideoDecoder::Impl::openCodec(bool hardware)
     if (!codec || avcodec_parameters_to_context(codec, st()->codecpar) < 0)
         return false;
     codec->pkt_timebase = st()->time_base;
+    codec->skip_frame = skipNonReference ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
     codec->thread_count = std::max(1, options.threads);
     codec->thread_type = FF_THREAD_SLICE;
     if (options.fast) {
@@ -175,6 +178,7 @@ bool VideoDecoder::Impl::fallBackToSoftware()
     if (!device || proven)
         return false;
     const QString name = device->name();
+    hardwareFailed = true;
     if (!openCodec(false))
         return false;
     hardwareNote = QStringLiteral("%1 failed on the first picture").arg(name);
@@ -210,6 +214,8 @@ bool VideoDecoder::Impl::prove()
 
 bool VideoDecoder::Impl::seekTo(int64_t ts)
 {
+    if (!codec && !openCodec(options.hardware && !hardwareFailed))
+        return false;
     lastSeek = ts;
     const int r = av_seek_frame(format, stream, ts, AVSEEK_FLAG_BACKWARD);
     avcodec_flush_buffers(codec);
@@ -221,6 +227,8 @@ bool VideoDecoder::Impl::seekTo(int64_t ts)
 // 0 with a new frame in `frame`, else the error that ended decoding (AVERROR_EOF at the end).
 int VideoDecoder::Impl::decodeNext()
 {
+    if (!codec)
+        return AVERROR(EINVAL);   // released: a seek starts the decoder again
     for (;;) {
         const int got = avcodec_receive_frame(codec, scratch);
         if (got == 0) {
@@ -266,7 +274,7 @@ std::optional<double> VideoDecoder::Impl::nearestKey(double secs) const
 VideoDecoder::VideoDecoder() = default;
 VideoDecoder::~VideoDecoder() = default;
 
-bool VideoDecoder::isOpen() const { return d && d->codec; }
+bool VideoDecoder::isOpen() const { return d && d->format; }
 
 bool VideoDecoder::open(const QString &path, Options options)
 {
@@ -342,7 +350,7 @@ QSize VideoDecoder::displaySize() const
 {
     if (!isOpen())
         return {};
-    QSize size(d->codec->width, d->codec->height);
+    QSize size(d->st()->codecpar->width, d->st()->codecpar->height);
     return d->rotation % 180 ? size.transposed() : size;
 }
 
@@ -429,7 +437,8 @@ std::optional<double> VideoDecoder::keyFrame(double seconds)
         return next();
     }
     for (int attempt = 0; attempt < 2; ++attempt) {
-        d->seekTo(d->timestamp(*key));
+        if (!d->seekTo(d->timestamp(*key)) && !d->codec)
+            return std::nullopt;
         // Only the key frame's packet, then the end of the stream: the decoder hands the
         // picture out at once instead of reading ahead for the frames shown before it.
         int error = 0;
@@ -463,8 +472,23 @@ std::optional<double> VideoDecoder::keyFrame(double seconds)
 
 void VideoDecoder::setSkipNonReference(bool skip)
 {
-    if (isOpen())
+    if (!isOpen())
+        return;
+    d->skipNonReference = skip;
+    if (d->codec)
         d->codec->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+}
+
+void VideoDecoder::release()
+{
+    if (!isOpen())
+        return;
+    avcodec_free_context(&d->codec);
+    d->device.reset();
+    av_frame_unref(d->frame);
+    av_frame_unref(d->scratch);
+    av_frame_unref(d->inMemory);
+    d->haveFrame = d->downloaded = d->drained = false;
 }
 
 QImage VideoDecoder::image(QSize box, Scale scale)

@@ -67,6 +67,9 @@ public:
 
     // While set, frames nothing else depends on are not decoded (catching up when late).
     void setSkipNonReference(bool skip);
+    // Gives back every picture and buffer of the decoder, keeping the file open: a 4K
+    // decoder between two key frames holds nothing. The next seek starts it again.
+    void release();
 
     // The last decoded frame as Format_RGBA8888 scaled to `box` (which is given upright:
     // the rotation is applied) keeping the aspect ratio; never larger than the frame.
