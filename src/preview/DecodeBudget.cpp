@@ -2,19 +2,18 @@
 
 namespace vidorra {
 
-// Never destroyed, like the thread pools whose jobs may still hold a share at exit.
 DecodeBudget &DecodeBudget::playing()
 {
-    // Sixteen playing tiles of 1080p, or of proxies with room to spare; never a 4K one.
-    static DecodeBudget *budget = new DecodeBudget(400LL << 20);
-    return *budget;
+    // Sixteen playing tiles of 1080p, or of proxies with room to spare.
+    static DecodeBudget budget(400LL << 20);
+    return budget;
 }
 
 DecodeBudget &DecodeBudget::shortLived()
 {
     // Two 4K key frames decoded at once (about 200 MB each at worst).
-    static DecodeBudget *budget = new DecodeBudget(448LL << 20);
-    return *budget;
+    static DecodeBudget budget(448LL << 20);
+    return budget;
 }
 
 bool DecodeBudget::tryTake(qint64 bytes)
