@@ -9,6 +9,9 @@
 #include "VideoClips.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 
 using namespace vidorra;
 using namespace vidorra::test;
@@ -145,3 +148,31 @@ TEST_F(Proxies, ThumbnailsTilesAndScrubbingReadItGradedAsTheClip)
     CoverLoader::clearCache();
     EXPECT_EQ(CoverLoader::render(clip, 2.0, nullptr).value_or(QImage()).size(), QSize(520, 293));
 }
+
+#ifdef VIDORRA_PROBE
+TEST_F(Proxies, ProbeSaysWhichFileAndWhichDecoderThePreviewsUse)
+{
+    const QString good = clipWith(QStringLiteral("probe-good"), proxySpec(2.0));
+    const QString longer = clipWith(QStringLiteral("probe-long"), proxySpec(3.0));
+    QProcess probe;
+    probe.start(QStringLiteral(VIDORRA_PROBE), {QStringLiteral("--decode"), good, longer});
+    ASSERT_TRUE(probe.waitForFinished(60000));
+    ASSERT_EQ(probe.exitCode(), 0);
+    const QList<QByteArray> lines = probe.readAllStandardOutput().trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    const QJsonObject first = QJsonDocument::fromJson(lines[0]).object(), second = QJsonDocument::fromJson(lines[1]).object();
+    const QJsonObject previews = first[QStringLiteral("previews")].toObject();
+    EXPECT_TRUE(previews[QStringLiteral("proxy")].toBool());
+    EXPECT_EQ(previews[QStringLiteral("file")].toString(), companion(good));
+    EXPECT_EQ(previews[QStringLiteral("size")].toString(), QStringLiteral("320x180"));
+    EXPECT_EQ(first[QStringLiteral("clip")].toObject()[QStringLiteral("size")].toString(), QStringLiteral("640x360"));
+    // Software says why not the graphics hardware (these machines have none).
+    const bool software = previews[QStringLiteral("decoder")].toString() == QLatin1String("software");
+    EXPECT_TRUE(software || previews[QStringLiteral("decoder")].toString() == QLatin1String("VA-API"));
+    EXPECT_EQ(previews[QStringLiteral("hardwareNote")].toString().isEmpty(), !software);
+    const QJsonObject refused = second[QStringLiteral("previews")].toObject();
+    EXPECT_FALSE(refused[QStringLiteral("proxy")].toBool());
+    EXPECT_EQ(refused[QStringLiteral("file")].toString(), longer);
+    EXPECT_TRUE(refused[QStringLiteral("proxyNote")].toString().contains(QStringLiteral("3.00 s long")));
+}
+#endif
