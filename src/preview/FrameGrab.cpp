@@ -4,6 +4,7 @@
 #include "PreviewSource.h"
 #include "VideoDecoder.h"
 
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 
@@ -18,8 +19,12 @@ double coverFrameTime(double duration)
 
 std::optional<QImage> grabFrame(const QString &path, double seconds, QSize box)
 {
+    // A single picture: slice threads share it out (rows of a 4K HEVC key frame decode
+    // side by side), so a lone thumbnail comes sooner; they hold no pictures of their own.
+    VideoDecoder::Options options;
+    options.threads = std::clamp(QThread::idealThreadCount(), 1, 4);
     VideoDecoder decoder;
-    if (!decoder.open(path))
+    if (!decoder.open(path, options))
         return std::nullopt;
     const BudgetShare share(DecodeBudget::shortLived(), decoder.pictureMemory());
     if (!decoder.keyFrame(seconds)) {
