@@ -1,12 +1,10 @@
 // The toolbar controls driven with real pointer events: hover looks, dimmed and disabled
-// buttons, the breathing pulse, the sliding tab underline, the overlay scroll bars and
-// the icons they are drawn with.
+// buttons, the breathing pulse, the sliding tab underline and the overlay scroll bars.
 
 #include "helpers/TestHelpers.h"
 
 #include "HoverTip.h"
 #include "IconTool.h"
-#include "Icons.h"
 #include "OpenFolderButton.h"
 #include "OrganizeButton.h"
 #include "OverlayScrollBar.h"
@@ -14,7 +12,6 @@
 #include "ResolutionTabBar.h"
 #include "SortButton.h"
 
-#include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -36,16 +33,6 @@ void hover(QWidget *w)
     // The offscreen platform does not synthesise enter events for moves alone.
     QEnterEvent enter(w->rect().center(), w->mapToGlobal(w->rect().center()), w->mapToGlobal(w->rect().center()));
     QApplication::sendEvent(w, &enter);
-}
-
-// Share of pixels that are not fully transparent.
-double coverage(const QImage &img)
-{
-    int inked = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            inked += qAlpha(img.pixel(x, y)) > 0;
-    return double(inked) / (img.width() * img.height());
 }
 
 } // namespace
@@ -186,25 +173,4 @@ TEST(OverlayScroller, OneThinBarThatFollowsTheAreaAndIsNeverStacked)
     QTest::mouseMove(bar, knob + QPoint(0, 150));
     QTest::mouseRelease(bar, Qt::LeftButton, {}, knob + QPoint(0, 150));
     EXPECT_GT(own->value(), 0);
-}
-
-TEST(Icons, EverySymbolDrawsAndStaysSharpAtTwiceTheScale)
-{
-    for (const char *name : {"arrow.uturn.backward", "trash", "wand.and.stars", "pencil", "gearshape", "sun.max",
-                             "moon", "folder", "folder.fill", "arrow.right", "play.fill", "xmark", "chevron.left",
-                             "plus", "film.stack"}) {
-        SCOPED_TRACE(name);
-        ASSERT_TRUE(Icons::has(QLatin1String(name)));
-        QImage one(14, 14, QImage::Format_ARGB32_Premultiplied);
-        one.fill(Qt::transparent);
-        QPainter painter(&one);
-        Icons::paint(painter, QLatin1String(name), QRectF(0, 0, 14, 14), Qt::black);
-        painter.end();
-        EXPECT_GT(coverage(one), 0.05);
-        // Drawn at twice the pixels, not scaled up: the same share of the box is inked.
-        const QPixmap two = Icons::icon(QLatin1String(name), Qt::black).pixmap(QSize(14, 14), 2.0);
-        EXPECT_EQ(two.size(), QSize(28, 28));
-        EXPECT_NEAR(coverage(two.toImage()), coverage(one), 0.2);
-    }
-    EXPECT_FALSE(Icons::has(QStringLiteral("no.such.symbol")));
 }
