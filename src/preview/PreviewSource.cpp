@@ -28,6 +28,8 @@ bool sameAspect(QSize a, QSize b)
     return a.width() >= b.width() ? within(a, b) : within(b, a);
 }
 
+qint64 pixels(QSize size) { return qint64(size.width()) * size.height(); }
+
 QString companion(const QString &clip)
 {
     const QFileInfo info(clip);
@@ -73,17 +75,15 @@ Answers &answers()
     return instance;
 }
 
-// The shape of a video and whether its first and last key frames decode: a copy cut
-// short or damaged fails here rather than in front of the user.
-std::optional<StreamShape> decodableShape(const QString &path)
+// Whether the first and last key frames of the video at `path` decode: a copy cut short
+// or damaged fails here rather than in front of the user.
+bool keyFramesDecode(const QString &path)
 {
     VideoDecoder decoder;
     if (!decoder.open(path, VideoDecoder::Options{1, true, false}))
-        return std::nullopt;
+        return false;
     const std::vector<double> keys = decoder.keyFrames();
-    if (!decoder.keyFrame(0.0) || (keys.size() > 1 && !decoder.keyFrame(keys.back())))
-        return std::nullopt;
-    return StreamShape{decoder.displaySize(), decoder.duration()};
+    return decoder.keyFrame(0.0) && (keys.size() < 2 || decoder.keyFrame(keys.back()));
 }
 
 std::optional<StreamShape> shapeOf(const QString &path)
@@ -107,17 +107,21 @@ PreviewChoice choose(const QString &clip, const QString &proxy)
         plain.note = QStringLiteral("the clip has no video to compare %1 with").arg(name);
         return plain;
     }
-    const std::optional<StreamShape> proxyShape = decodableShape(proxy);
-    if (!proxyShape) {
+    // Its shape first, from the file's header, so that nothing of a companion that cannot
+    // serve (a picture larger than the clip's, say) is decoded.
+    const std::optional<StreamShape> proxyShape = shapeOf(proxy);
+    const bool serves = proxyShape && proxyMatches(*clipShape, *proxyShape);
+    if (serves && keyFramesDecode(proxy))
+        return {proxy, true, {}};
+    if (!proxyShape || serves) {
         plain.note = QStringLiteral("%1 does not decode").arg(name);
         return plain;
     }
-    if (proxyMatches(*clipShape, *proxyShape))
-        return {proxy, true, {}};
-    if (!sameAspect(clipShape->size, proxyShape->size)) {
+    const QSize proxySize = proxyShape->size, clipSize = clipShape->size;
+    if (!sameAspect(clipSize, proxySize) || pixels(proxySize) > pixels(clipSize)) {
         plain.note = QStringLiteral("%1 is %2x%3, the clip %4x%5")
-                         .arg(name).arg(proxyShape->size.width()).arg(proxyShape->size.height())
-                         .arg(clipShape->size.width()).arg(clipShape->size.height());
+                         .arg(name).arg(proxySize.width()).arg(proxySize.height())
+                         .arg(clipSize.width()).arg(clipSize.height());
     } else {
         plain.note = QStringLiteral("%1 is %2 s long, the clip %3 s")
                          .arg(name).arg(proxyShape->duration, 0, 'f', 2).arg(clipShape->duration, 0, 'f', 2);
@@ -131,7 +135,9 @@ bool proxyMatches(const StreamShape &clip, const StreamShape &proxy)
 {
     if (!std::isfinite(clip.duration) || !std::isfinite(proxy.duration))
         return false;
-    return sameAspect(clip.size, proxy.size) && std::abs(clip.duration - proxy.duration) <= lengthTolerance;
+    // A companion larger than the clip would only make previews dearer.
+    return sameAspect(clip.size, proxy.size) && pixels(proxy.size) <= pixels(clip.size)
+        && std::abs(clip.duration - proxy.duration) <= lengthTolerance;
 }
 
 PreviewChoice previewSource(const QString &clip)

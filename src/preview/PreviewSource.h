@@ -17,7 +17,8 @@ struct StreamShape {
 
 // Whether a companion of `proxy`'s shape can stand in for a clip of `clip`'s: the same
 // aspect ratio as far as rounding to whole pixels allows (1280x720 for 3840x2160; a
-// portrait clip needs a portrait proxy) and a length within half a second.
+// portrait clip needs a portrait proxy), no more pixels than the clip, and a length within
+// half a second.
 bool proxyMatches(const StreamShape &clip, const StreamShape &proxy);
 
 struct PreviewChoice {

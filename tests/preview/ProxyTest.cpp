@@ -76,6 +76,8 @@ TEST(ProxyRule, SameAspectAsFarAsRoundingAllowsAndLengthWithinHalfASecond)
         {{{3840, 2160}, 3.0}, {{1280, 720}, 3.6}, false},
         {{{3840, 2160}, 3.0}, {{1280, 720}, std::nan("")}, false},
         {{{3840, 2160}, 3.0}, {{0, 0}, 3.0}, false},
+        {{{1280, 720}, 3.0}, {{1280, 720}, 3.0}, true},        // as large as the clip
+        {{{1280, 720}, 3.0}, {{1920, 1080}, 3.0}, false},      // larger: dearer than the clip
     };
     for (const auto &c : cases) {
         EXPECT_EQ(proxyMatches(c.clip, c.proxy), c.matches)
@@ -93,6 +95,7 @@ TEST_F(Proxies, TakenOnlyWhenItDecodesWithTheClipsShapeAndLength)
         {QStringLiteral("missing"), std::nullopt, QStringLiteral("LRF"), false},
         {QStringLiteral("longer"), proxySpec(3.0), QStringLiteral("LRF"), false},
         {QStringLiteral("squarer"), proxySpec(2.0, 320, 240), QStringLiteral("LRF"), false},
+        {QStringLiteral("larger"), proxySpec(2.0, 1280, 720), QStringLiteral("LRF"), false},
         {QStringLiteral("cut"), truncated, QStringLiteral("LRF"), false},
         {QStringLiteral("garbage"), std::nullopt, QStringLiteral("LRF"), false},
     };
