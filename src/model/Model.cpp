@@ -55,18 +55,20 @@ void Model::setResult(std::optional<ScanResult> value)
 {
     result_ = std::move(value);
     ++resultGeneration_;
+    rebuildLib();
+    const bool selectionMoved = rebuildSelection();
     Q_EMIT resultChanged();
-    rebuild();
+    emitRebuilt(selectionMoved);
 }
 
 void Model::adoptResult(ScanResult value, Library lib)
 {
     result_ = std::move(value);
     ++resultGeneration_;
-    Q_EMIT resultChanged();
     lib_ = std::move(lib);
-    Q_EMIT libChanged();
-    rebuildSelection();
+    const bool selectionMoved = rebuildSelection();
+    Q_EMIT resultChanged();
+    emitRebuilt(selectionMoved);
 }
 
 void Model::setTab(std::optional<QString> value)
@@ -74,18 +76,22 @@ void Model::setTab(std::optional<QString> value)
     const bool changed = tab_ != value;
     tab_ = std::move(value);
     sharedTab_->set(tab_);
+    rebuildLib();
+    const bool selectionMoved = rebuildSelection();
     if (changed)
         Q_EMIT tabChanged();
-    rebuild();
+    emitRebuilt(selectionMoved);
 }
 
 void Model::setSelection(QSet<QUuid> value)
 {
     const bool changed = selection_ != value;
     selection_ = std::move(value);
+    const bool selectionMoved = rebuildSelection();
     if (changed)
         Q_EMIT selectionChanged();
-    rebuildSelection();
+    if (selectionMoved)
+        Q_EMIT selectedItemsChanged();
 }
 
 void Model::setLanguage(const QString &code)
@@ -108,17 +114,15 @@ void Model::setLanguage(const QString &code)
     relabel();
 }
 
-void Model::rebuild()
+void Model::rebuildLib()
 {
     QElapsedTimer timer;
     timer.start();
     lib_ = result_ ? Library(result_->items, tab_) : Library();
     rebuildNanos_ += timer.nsecsElapsed();
-    Q_EMIT libChanged();
-    rebuildSelection();
 }
 
-void Model::rebuildSelection()
+bool Model::rebuildSelection()
 {
     QList<Planned> items;
     if (!selection_.isEmpty()) {
@@ -130,7 +134,13 @@ void Model::rebuildSelection()
     const bool wasEmpty = selectedItems_.isEmpty();
     selectedItems_ = std::move(items);
     // Records carry no equality, so only the trivial "still empty" case is quiet.
-    if (!(wasEmpty && selectedItems_.isEmpty()))
+    return !(wasEmpty && selectedItems_.isEmpty());
+}
+
+void Model::emitRebuilt(bool selectionMoved)
+{
+    Q_EMIT libChanged();
+    if (selectionMoved)
         Q_EMIT selectedItemsChanged();
 }
 

@@ -217,8 +217,12 @@ Q_SIGNALS:
     void importFinished(const ImportOutcome &outcome);
 
 private:
-    void rebuild();
-    void rebuildSelection();
+    // `lib` and the selected items are rebuilt quietly and announced by emitRebuilt once
+    // every field is assigned, so no slot sees a new result with an old library.
+    void rebuildLib();
+    // True when the selected items must be announced.
+    bool rebuildSelection();
+    void emitRebuilt(bool selectionMoved);
     void describeSource(const QStringList &urls);
     void startLoad(const QStringList &urls);
     void remapSources(const QList<QPair<QString, QString>> &pairs);
