@@ -6,6 +6,7 @@
 #include "Report.h"
 #include "Runs.h"
 #include "library/Scan.h"
+#include "model/Model.h"
 
 #include <QElapsedTimer>
 #include <QMediaPlayer>
@@ -22,14 +23,15 @@ struct Play {
     QString error;
 };
 
-Play playOnce(PreviewOverlay &overlay, const Planned &item, bool colorOn)
+Play playOnce(Model &model, PreviewOverlay &overlay, const Planned &item, bool colorOn)
 {
     Play out;
-    overlay.open(item, colorOn);
+    model.setLutEnabled(colorOn);
+    model.setPreview(item);
     // From the first frame on, so that opening the file does not count.
     if (!runUntil([&] { return overlay.surface() && overlay.surface()->framesShown() > 0; }, 30000)) {
         out.error = overlay.player() ? overlay.player()->errorString() : QString();
-        overlay.dismiss();
+        model.setPreview(std::nullopt);
         return out;
     }
     const qint64 first = overlay.surface()->framesShown();
@@ -38,7 +40,7 @@ Play playOnce(PreviewOverlay &overlay, const Planned &item, bool colorOn)
     runEvents(int(kSeconds * 1000));
     out.fps = double(overlay.surface()->framesShown() - first) / (clock.nsecsElapsed() / 1e9);
     out.shown = overlay.surface()->size();
-    overlay.dismiss();
+    model.setPreview(std::nullopt);
     runEvents(500);
     return out;
 }
@@ -49,12 +51,13 @@ bool runPreview(const FootageCard &card)
 {
     title(QStringLiteral("full-size preview, %1 s of a 4K D-Log clip").arg(kSeconds));
     const Planned item = analyze(card.longClip, true);
+    Model model;
     QWidget window;
     window.resize(windowWidth, windowHeight);
-    PreviewOverlay overlay(&window);
+    PreviewOverlay overlay(&model, &window);
     window.show();
-    const Play off = playOnce(overlay, item, false);
-    const Play on = playOnce(overlay, item, true);
+    const Play off = playOnce(model, overlay, item, false);
+    const Play on = playOnce(model, overlay, item, true);
     if (off.fps < 0 || on.fps < 0) {
         note(QStringLiteral("the media player showed no frame: %1").arg(off.fps < 0 ? off.error : on.error));
         return false;

@@ -122,8 +122,7 @@ void MainWindow::buildFaces()
     // Layers over both faces, top one last; they keep this order (none raises itself).
     highlight = new DropHighlight(central);
     message = new MessageBar(m, central);
-    overlay = new PreviewOverlay(central);
-    overlay->bind(m, [this] { return openItems(*m).value_or(QList<Planned>{}); });
+    overlay = new PreviewOverlay(m, central);
     tables = new ColorTables(m, this);
     connect(tables, &ColorTables::changed, this, &MainWindow::refreshGrading);
     settings = new SettingsPanel(m, this, tables);
@@ -279,8 +278,7 @@ void MainWindow::refreshGrading()
         card->gradingChanged();
     for (PileCard *card : piles->cards())
         card->gradingChanged();
-    if (m->preview())
-        overlay->setColorOn(m->lutEnabled());
+    overlay->regrade();
 }
 
 void MainWindow::refreshSelection()

@@ -9,7 +9,6 @@
 
 #include <QEvent>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMediaPlayer>
 #include <QMouseEvent>
@@ -28,7 +27,7 @@ constexpr qreal kCornerRadius = 5;
 
 } // namespace
 
-PreviewOverlay::PreviewOverlay(QWidget *parent) : QWidget(parent)
+PreviewOverlay::PreviewOverlay(Model *model, QWidget *parent) : QWidget(parent), m(model)
 {
     setObjectName(QStringLiteral("previewOverlay"));
     setFocusPolicy(Qt::StrongFocus);
@@ -59,6 +58,8 @@ PreviewOverlay::PreviewOverlay(QWidget *parent) : QWidget(parent)
         setGeometry(parent->rect());
     }
     hide();
+    connect(m, &Model::previewChanged, this, &PreviewOverlay::follow);
+    connect(m, &Model::lutEnabledChanged, this, &PreviewOverlay::regrade);
 }
 
 PreviewOverlay::~PreviewOverlay()
@@ -66,12 +67,23 @@ PreviewOverlay::~PreviewOverlay()
     release();
 }
 
-void PreviewOverlay::open(const Planned &item, bool on, const QList<Planned> &list)
+void PreviewOverlay::follow()
 {
-    pile = list;
-    colorOn = on;
+    const std::optional<Planned> &wanted = m->preview();
+    if (!wanted) {
+        if (isOpen())
+            dismiss();
+        return;
+    }
+    const bool opening = !isOpen();
+    start(*wanted);
+    if (opening)
+        appear();
+}
+
+void PreviewOverlay::appear()
+{
     const bool appearing = !isVisible();
-    start(item);
     if (parentWidget())
         setGeometry(parentWidget()->rect());
     show();
@@ -86,30 +98,13 @@ void PreviewOverlay::dismiss()
     // The picture leaves in 0.18 s; the sound and the file go at once.
     fadeOutLayer(this, 180, QEasingCurve::OutCubic);
     release();
-    current.reset();
-    pile.clear();
 }
 
-bool PreviewOverlay::step(int delta)
+void PreviewOverlay::regrade()
 {
-    if (!current)
-        return false;
-    qsizetype at = -1;
-    for (qsizetype i = 0; i < pile.size(); ++i)
-        if (pile[i].id == current->id)
-            at = i;
-    if (at < 0 || at + delta < 0 || at + delta >= pile.size())
-        return false;
-    start(pile[at + delta]);
-    return true;
-}
-
-void PreviewOverlay::setColorOn(bool on)
-{
-    colorOn = on;
-    if (!current)
+    if (!isOpen() || !m->preview())
         return;
-    cube = colorOn ? LUTEngine::cube(current->info) : nullptr;
+    cube = m->lutEnabled() ? LUTEngine::cube(m->preview()->info) : nullptr;
     if (surface_)
         surface_->setCube(cube);
 }
@@ -119,16 +114,15 @@ void PreviewOverlay::setColorOn(bool on)
 void PreviewOverlay::start(const Planned &item)
 {
     release();
-    current = item;
-    cube = colorOn ? LUTEngine::cube(item.info) : nullptr;
+    cube = m->lutEnabled() ? LUTEngine::cube(item.info) : nullptr;
 
     player_ = makeMediaPlayer(this);
     surface_ = new PlayerSurface(this);
     surface_->setObjectName(QStringLiteral("previewSurface"));
     surface_->setCube(cube);
     surface_->setPlayer(player_);
-    // The overlay keeps the keyboard: Space, Escape and the arrows are its keys, not the
-    // slider's or the play button's.
+    // The overlay keeps the keyboard: Space, Escape and the arrows go to the window's
+    // shortcuts, not to the slider or the play button.
     surface_->setFocusPolicy(Qt::NoFocus);
     for (QWidget *child : surface_->findChildren<QWidget *>())
         child->setFocusPolicy(Qt::NoFocus);
@@ -189,21 +183,14 @@ void PreviewOverlay::release()
     cube = nullptr;
 }
 
-void PreviewOverlay::requestClose()
-{
-    if (!isOpen())
-        return;
-    dismiss();
-    Q_EMIT closed();
-}
-
 // The picture's natural size: the frames once they come, the clip's record before.
 QSize PreviewOverlay::videoSize() const
 {
     if (surface_ && !surface_->currentFrame().isNull())
         return surface_->currentFrame().size();
-    if (current && current->info.width > 0 && current->info.height > 0)
-        return QSize(int(current->info.width), int(current->info.height));
+    const std::optional<Planned> &shown = m->preview();
+    if (shown && shown->info.width > 0 && shown->info.height > 0)
+        return QSize(int(shown->info.width), int(shown->info.height));
     return QSize(16, 9);
 }
 
@@ -231,7 +218,7 @@ void PreviewOverlay::layoutContent()
         rounded.addRoundedRect(QRectF(0, 0, picture.width(), picture.height()), kCornerRadius, kCornerRadius);
         surface_->setMask(QRegion(rounded.toFillPolygon().toPolygon()));
     }
-    name->setText(name->fontMetrics().elidedText(current ? QFileInfo(current->url).fileName() : QString(),
+    name->setText(name->fontMetrics().elidedText(m->preview() ? QFileInfo(m->preview()->url).fileName() : QString(),
                                                  Qt::ElideMiddle, area.width()));
     name->setGeometry(area.left(), picture.bottom() + 1 + kSpacing, area.width(), nameHeight);
     problem->setGeometry(picture);
@@ -256,28 +243,8 @@ void PreviewOverlay::mouseReleaseEvent(QMouseEvent *event)
         && rect().contains(event->position().toPoint());
     pressedOnBackground = false;
     event->accept();
-    if (click)
-        requestClose();
-}
-
-void PreviewOverlay::keyPressEvent(QKeyEvent *event)
-{
-    if (event->modifiers() != Qt::NoModifier && event->modifiers() != Qt::KeypadModifier)
-        return QWidget::keyPressEvent(event);
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Space:
-        requestClose();
-        break;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        if (step(event->key() == Qt::Key_Left ? -1 : 1))
-            Q_EMIT stepped(*current);
-        break;
-    default:
-        return QWidget::keyPressEvent(event);
-    }
-    event->accept();
+    if (click && isOpen())
+        m->setPreview(std::nullopt);
 }
 
 void PreviewOverlay::resizeEvent(QResizeEvent *event)
@@ -291,39 +258,6 @@ bool PreviewOverlay::eventFilter(QObject *watched, QEvent *event)
     if (watched == parentWidget() && event->type() == QEvent::Resize)
         setGeometry(parentWidget()->rect());
     return QWidget::eventFilter(watched, event);
-}
-
-void PreviewOverlay::bind(Model *m, std::function<QList<Planned>()> openItems)
-{
-    if (model)
-        disconnect(model, nullptr, this, nullptr);
-    model = m;
-    if (!model)
-        return;
-    auto items = std::make_shared<std::function<QList<Planned>()>>(std::move(openItems));
-    connect(model, &Model::previewChanged, this, [this, items] {
-        const auto &wanted = model->preview();
-        if (!wanted) {
-            if (isOpen())
-                dismiss();
-            return;
-        }
-        if (!isOpen())
-            open(*wanted, model->lutEnabled(), *items ? (*items)() : QList<Planned>());
-        else if (current->id != wanted->id) {
-            pile = *items ? (*items)() : QList<Planned>();
-            start(*wanted); // the window stepped
-        }
-    });
-    connect(model, &Model::lutEnabledChanged, this, [this] { setColorOn(model->lutEnabled()); });
-    connect(this, &PreviewOverlay::closed, model, [this] {
-        if (model && model->preview())
-            model->setPreview(std::nullopt);
-    });
-    connect(this, &PreviewOverlay::stepped, model, [this](const Planned &item) {
-        if (model)
-            model->setPreview(item);
-    });
 }
 
 } // namespace vidorra

@@ -204,7 +204,8 @@ protected:
     QMap<int, QImage> framesOf(PreviewOverlay &overlay, const Planned &item, bool colorOn)
     {
         QMap<int, QImage> frames;
-        overlay.open(item, colorOn);
+        model.setLutEnabled(colorOn);
+        model.setPreview(item);
         PlayerSurface *surface = overlay.surface();
         QObject::connect(surface, &PlayerSurface::frameShown, surface, [&frames, surface] {
             const QImage f = surface->currentFrame().convertToFormat(QImage::Format_RGBA8888);
@@ -213,7 +214,7 @@ protected:
                 frames.insert(n, f);
         });
         waitUntil([&] { return frames.size() >= 3; }, 30000);
-        overlay.dismiss();
+        model.setPreview(std::nullopt);
         return frames;
     }
 };
@@ -231,7 +232,7 @@ TEST_F(PreviewTest, GradedFramesExactlyWhenGradingApplies)
     ASSERT_NE(table, nullptr);
     ASSERT_EQ(LUTEngine::cube(plain.info), nullptr);
 
-    PreviewOverlay overlay(&window);
+    PreviewOverlay overlay(&model, &window);
     const auto logOff = framesOf(overlay, dlog, false);
     const auto logOn = framesOf(overlay, dlog, true);
     const auto plainOff = framesOf(overlay, plain, false);
@@ -259,12 +260,16 @@ TEST_F(PreviewTest, GradedFramesExactlyWhenGradingApplies)
 TEST_F(PreviewTest, EscapeSpaceAndADarkClickCloseAndReleaseThePlayer)
 {
     const QList<Planned> clips = {scannedClip(folder, QStringLiteral("DJI_0001.MP4"))};
-    PreviewOverlay overlay(&window);
+    MainWindow main(&model);
+    main.resize(1060, 720);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    PreviewOverlay &overlay = *main.previewOverlay();
     int closings = 0;
-    QObject::connect(&overlay, &PreviewOverlay::closed, [&] { ++closings; });
+    QObject::connect(&model, &Model::previewChanged, [&] { closings += !model.preview(); });
 
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Space}) {
-        overlay.open(clips[0], false, clips);
+        model.setPreview(clips[0]);
         QPointer<QMediaPlayer> player = overlay.player();
         ASSERT_TRUE(player);
         EXPECT_EQ(player->playbackState(), QMediaPlayer::PlayingState);
@@ -282,7 +287,7 @@ TEST_F(PreviewTest, EscapeSpaceAndADarkClickCloseAndReleaseThePlayer)
 
         QTest::keyClick(&overlay, key);
         EXPECT_FALSE(overlay.isVisible());
-        EXPECT_TRUE(window.findChild<QWidget *>(QStringLiteral("fadeGhost"))) << "the preview fades out";
+        EXPECT_TRUE(main.findChild<QWidget *>(QStringLiteral("fadeGhost"))) << "the preview fades out";
         // Paused and emptied at once, and gone once the event loop has run.
         if (player) {
             EXPECT_NE(player->playbackState(), QMediaPlayer::PlayingState);
@@ -292,13 +297,14 @@ TEST_F(PreviewTest, EscapeSpaceAndADarkClickCloseAndReleaseThePlayer)
     }
 
     // A click on the picture belongs to the player; one on the dark area closes.
-    overlay.open(clips[0], false, clips);
+    model.setPreview(clips[0]);
     const QRect picture = overlay.pictureRect();
     ASSERT_TRUE(picture.isValid());
     QTest::mouseClick(overlay.surface(), Qt::LeftButton, {}, QPoint(picture.width() / 2, 20));
     EXPECT_TRUE(overlay.isOpen());
     QTest::mouseClick(&overlay, Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_FALSE(overlay.isOpen());
+    EXPECT_FALSE(model.preview());
     EXPECT_EQ(closings, 3);
 }
 
@@ -309,41 +315,31 @@ TEST_F(PreviewTest, AClipThatCannotBePlayedSaysSo)
     junk.close();
     const Planned broken = analyze(junk.fileName(), true);
     const Planned good = scannedClip(folder, QStringLiteral("DJI_0001.MP4"));
-    PreviewOverlay overlay(&window);
-    overlay.open(broken, false, {broken, good});
+    PreviewOverlay overlay(&model, &window);
+    model.setPreview(broken);
     EXPECT_TRUE(waitUntil([&] { return overlay.problemText() == QStringLiteral("This clip can't be played."); }));
     EXPECT_FALSE(overlay.surface()->isVisible());
     // The next clip plays again; the dark area still closes.
-    QTest::keyClick(&overlay, Qt::Key_Right);
+    model.setPreview(good);
     EXPECT_TRUE(overlay.problemText().isEmpty());
     EXPECT_TRUE(overlay.surface()->isVisible());
     QTest::mouseClick(&overlay, Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_FALSE(overlay.isOpen());
 }
 
-TEST_F(PreviewTest, BoundToTheModelItOpensStepsAndClosesWithPreview)
+TEST_F(PreviewTest, ItOpensSwitchesAndClosesWithTheModelsPreview)
 {
     writeClips(folder, 2);
     ASSERT_TRUE(loadAndWait(model, {folder}));
     const QList<Planned> items = model.result()->items;
     ASSERT_EQ(items.size(), 2);
 
-    PreviewOverlay overlay(&window);
-    overlay.bind(&model, [&] { return items; });
+    PreviewOverlay overlay(&model, &window);
     model.setPreview(items[0]);
     EXPECT_TRUE(overlay.isVisible());
-    QTest::keyClick(&overlay, Qt::Key_Right);
-    ASSERT_TRUE(model.preview());
-    EXPECT_EQ(model.preview()->id, items[1].id);
+    model.setPreview(items[1]);
     EXPECT_EQ(overlay.player()->source().toLocalFile(), items[1].url);
     EXPECT_EQ(overlay.findChild<QLabel *>(QStringLiteral("previewFileName"))->text(), QFileInfo(items[1].url).fileName());
-    QTest::keyClick(&overlay, Qt::Key_Escape);
-    EXPECT_FALSE(model.preview().has_value());
-    EXPECT_FALSE(overlay.isVisible());
-
-    // Cleared from outside (the window's Escape), the overlay goes too.
-    model.setPreview(items[1]);
-    EXPECT_TRUE(overlay.isVisible());
     model.setPreview(std::nullopt);
     EXPECT_FALSE(overlay.isVisible());
 }
