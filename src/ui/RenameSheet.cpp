@@ -4,7 +4,6 @@
 #include "OverlayScrollBar.h"
 #include "Palette.h"
 #include "SettingsPanelControls.h"
-#include "model/Model.h"
 #include "model/Preferences.h"
 #include "text/Language.h"
 
@@ -352,22 +351,6 @@ void RenameSheet::confirm()
     if (onRename)
         onRename(plans);
     accept();
-}
-
-RenameSheet *openRenameSheet(Model *model, const QList<Planned> &targets, QWidget *window)
-{
-    QPointer<Model> target(model);
-    auto *sheet = new RenameSheet(
-        targets,
-        [target](const QList<RenamePlan> &plans) {
-            if (target)
-                target->rename(plans);
-        },
-        window);
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
-    sheet->setWindowModality(Qt::WindowModal);
-    sheet->open();
-    return sheet;
 }
 
 } // namespace vidorra

@@ -19,7 +19,6 @@ class QPushButton;
 
 namespace vidorra {
 
-class Model;
 class RenamePlanList;
 
 class RenameSheet : public QDialog {
@@ -67,9 +66,5 @@ private:
     QPushButton *cancelBtn = nullptr;
     QPushButton *renameBtn = nullptr;
 };
-
-// Opens the rename sheet window-modally over `window` for `targets`; confirming hands
-// the plans to the model's `rename`. The sheet deletes itself when closed.
-RenameSheet *openRenameSheet(Model *model, const QList<Planned> &targets, QWidget *window);
 
 } // namespace vidorra

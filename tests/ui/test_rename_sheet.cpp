@@ -3,6 +3,7 @@
 
 #include "helpers/TestHelpers.h"
 
+#include "MainWindow.h"
 #include "RenameSheet.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
@@ -133,11 +134,13 @@ TEST_F(RenameSheetTest, ConfirmingRenamesThroughTheModelWithCompanions)
     ASSERT_TRUE(loadAndWait(model, {folder}));
     ASSERT_EQ(model.result()->items.size(), 2);
 
-    QWidget window;
+    MainWindow window(&model);
     window.resize(1060, 720);
     window.show();
     Preferences::setRenameTemplate(QStringLiteral("{date}_{num}"));
-    RenameSheet *sheet = openRenameSheet(&model, model.result()->items, &window);
+    window.openRename();
+    RenameSheet *sheet = window.renameSheet();
+    ASSERT_TRUE(sheet);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
     EXPECT_TRUE(sheet->isModal());
     QTest::keyClick(sheet->templateField(), Qt::Key_Return);
