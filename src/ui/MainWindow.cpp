@@ -183,14 +183,16 @@ void MainWindow::buildFaces()
 
 void MainWindow::wireModel()
 {
+    // The face and the selection are cheap and follow at once. The header and the piles
+    // or cards follow the library, which the model rebuilds before it announces a new
+    // result, so `libChanged` stands for both.
     for (auto signal : {&Model::resultChanged, &Model::organizedChanged, &Model::scanningChanged,
                         &Model::scanDoneChanged, &Model::scanTotalChanged})
         connect(m, signal, this, &MainWindow::refreshFace);
-    for (auto signal : {&Model::libChanged, &Model::openFolderChanged})
-        connect(m, signal, this, &MainWindow::refreshHeader);
-    for (auto signal : {&Model::libChanged, &Model::resultChanged, &Model::openFolderChanged,
-                        &Model::lutEnabledChanged, &Model::busyChanged, &Model::scanningChanged})
-        connect(m, signal, this, &MainWindow::refreshContent);
+    connect(m, &Model::libChanged, this, [this] { markStale(Header | Content); });
+    connect(m, &Model::openFolderChanged, this, [this] { markStale(Header | Content); });
+    for (auto signal : {&Model::lutEnabledChanged, &Model::busyChanged, &Model::scanningChanged})
+        connect(m, signal, this, [this] { markStale(Content); });
     // Another tab or another folder starts at its top, not where the last one was left.
     for (auto signal : {&Model::tabChanged, &Model::sourcePathChanged})
         connect(m, signal, this, [this] { piles->verticalScrollBar()->setValue(0); });
@@ -202,6 +204,31 @@ void MainWindow::wireModel()
             m->setDropTargeted(false);
     });
     connect(m, &Model::previewChanged, this, [this] { keys->setPreviewOpen(m->preview().has_value()); });
+}
+
+void MainWindow::markStale(int parts)
+{
+    stale |= parts;
+    if (!m->scanning()) {
+        settle();
+        return;
+    }
+    // While a scan runs its batches come one per event-loop turn, each changing the
+    // result, the library and the counts: the piles follow once per turn.
+    if (!settleQueued) {
+        settleQueued = true;
+        QMetaObject::invokeMethod(this, &MainWindow::settle, Qt::QueuedConnection);
+    }
+}
+
+void MainWindow::settle()
+{
+    settleQueued = false;
+    const int parts = std::exchange(stale, 0);
+    if (parts & Header)
+        refreshHeader();
+    if (parts & Content)
+        refreshContent();
 }
 
 void MainWindow::changeEvent(QEvent *event)

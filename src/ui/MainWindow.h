@@ -96,8 +96,14 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // The costly parts a change of the model leaves out of date. settle() redoes each
+    // marked part once: at once when idle, at the next event-loop turn while a scan runs.
+    enum Part { Header = 1, Content = 2 };
+
     void buildFaces();
     void wireModel();
+    void markStale(int parts);
+    void settle();
     void refreshFace();
     void refreshHeader();
     void refreshContent();
@@ -106,6 +112,8 @@ private:
     void refreshGrading();
 
     Model *m;
+    int stale = 0; // Part flags waiting for settle()
+    bool settleQueued = false;
     std::optional<QUuid> anchor;
     bool showRename = false;
     QList<Planned> targets;
