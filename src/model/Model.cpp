@@ -1,6 +1,5 @@
 #include "Model.h"
 
-#include "BackgroundThreads.h"
 #include "Preferences.h"
 
 #include "text/Language.h"
@@ -13,9 +12,13 @@ namespace vidorra {
 Model::Model(QObject *parent)
     : QObject(parent),
       language_(Preferences::appLanguage()),
-      scanToken_(std::make_shared<ScanToken>()),
-      threads_(std::make_unique<BackgroundThreads>(this))
+      scanToken_(std::make_shared<ScanToken>())
 {
+    work_.setObjectName(QStringLiteral("model work"));
+    work_.setMaxThreadCount(64);
+    checks_.setObjectName(QStringLiteral("model checks"));
+    checks_.setMaxThreadCount(64);
+    checks_.setThreadPriority(QThread::LowPriority);
     // An import that ended while an action ran opens its folder once the action is done.
     connect(this, &Model::actionFinished, this, [this] {
         if (!pendingOpen_ || busy_)
@@ -31,17 +34,15 @@ Model::~Model()
     // An import in hand is stopped: its partial copy goes, verified files stay.
     importJob_.reset();
     scanToken_->cancelled = true;
-    threads_->waitAll();
+    work_.waitForDone();
+    checks_.waitForDone();
 }
 
 int Model::backgroundThreads() const
 {
-    return threads_->running();
-}
-
-void Model::inBackground(bool lowPriority, std::function<void()> work)
-{
-    threads_->start(lowPriority ? QThread::LowPriority : QThread::NormalPriority, std::move(work));
+    // A pool's thread stays active until its job's function and the queuing of its
+    // continuation are done.
+    return work_.activeThreadCount() + checks_.activeThreadCount();
 }
 
 void Model::post(std::function<void()> apply)

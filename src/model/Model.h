@@ -20,14 +20,13 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 #include <QUuid>
 #include <functional>
 #include <memory>
 #include <optional>
 
 namespace vidorra {
-
-class BackgroundThreads;
 
 // An import under way, as the window shows it.
 struct ImportStatus {
@@ -166,8 +165,9 @@ public:
     // Recomputes the language-dependent labels of every clip, without a rescan.
     void relabel();
 
-    // How many scan or action threads still run (a cancelled scan finishes the chunk
-    // it is reading before its thread ends).
+    // How many scan, action or refresh jobs still run (a cancelled scan finishes the
+    // chunk it is reading before its job ends). A job counts until its result has been
+    // queued for the main thread.
     int backgroundThreads() const;
     bool hasBackgroundWork() const { return backgroundThreads() > 0; }
 
@@ -236,9 +236,6 @@ private:
     // The message of an action that reloads; a failure list stays through the reload's
     // scan end, whatever the scan finds.
     void setActionMessage(const QString &text, bool failures);
-    // Runs `work` on a thread of its own (scan and actions at normal priority, the
-    // refresh check at low priority); it posts its results back itself.
-    void inBackground(bool lowPriority, std::function<void()> work);
     // Queues `apply` to run on the main thread, dropped if the model is gone.
     void post(std::function<void()> apply);
 
@@ -278,7 +275,13 @@ private:
     std::optional<QUuid> hoveredID_;
 
     UserPrompts *prompts_ = nullptr;
-    std::unique_ptr<BackgroundThreads> threads_;
+    // The model's one-shot background jobs: the scan (which posts its updates itself) and
+    // the file actions, whose results come back as continuations on this object. Every
+    // job starts at once (a limit would let a new scan wait for a cancelled one to end
+    // its chunk); the destructor waits for them, so no file is left half-moved.
+    QThreadPool work_;
+    // The refresh check, at low priority.
+    QThreadPool checks_;
     void applyImportProgress(const ImportProgress &progress);
     void applyImportOutcome(const ImportOutcome &outcome);
     QList<Card> cards_;

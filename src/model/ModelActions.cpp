@@ -1,9 +1,11 @@
 // The actions on a loaded folder: organize, undo, trash, rename, the refresh from
 // disk and relabelling. Each checks on the main thread, sets `busy`, does the file
-// work on a thread of its own and applies the outcome back here.
+// work as a job of the model's pool and applies the outcome here, as the job's
+// continuation on the main thread.
 
 #include "Model.h"
 
+#include "Jobs.h"
 #include "SourceRemap.h"
 
 #include "library/Undo.h"
@@ -14,6 +16,8 @@
 #include <QHash>
 #include <QLocale>
 #include <QSet>
+
+#include <algorithm>
 
 namespace vidorra {
 
@@ -52,18 +56,15 @@ void Model::run(const QList<Planned> &items)
     }
 
     setBusy(true);
-    inBackground(false, [this, job] {
-        const SortOutcome outcome = organize(job);
-        post([this, outcome] {
-            setBusy(false);
-            setMoves(moves_ + outcome.moves);
-            if (!outcome.moves.isEmpty())
-                setOfferOpen(true);
-            lastURLs_ = remapForward(lastURLs_, outcome.moves);
-            reload();
-            setActionMessage(finishedMessage(L("Sorted"), outcome.failed), !outcome.failed.isEmpty());
-            Q_EMIT actionFinished();
-        });
+    runJob(work_, this, [job] { return organize(job); }, [this](const SortOutcome &outcome) {
+        setBusy(false);
+        setMoves(moves_ + outcome.moves);
+        if (!outcome.moves.isEmpty())
+            setOfferOpen(true);
+        lastURLs_ = remapForward(lastURLs_, outcome.moves);
+        reload();
+        setActionMessage(finishedMessage(L("Sorted"), outcome.failed), !outcome.failed.isEmpty());
+        Q_EMIT actionFinished();
     });
 }
 
@@ -73,22 +74,19 @@ void Model::revert()
         return;
     const QList<Move> history = moves_;
     setBusy(true);
-    inBackground(false, [this, history] {
-        const QStringList failed = undo(history);
-        post([this, history, failed] {
-            setBusy(false);
-            lastURLs_ = remapBackward(lastURLs_, history);
-            const bool keptOrganized = organized_;
-            load(lastURLs_);
-            if (lastURLs_.isEmpty())
-                setMoves({}); // nothing to load, but the history is undone all the same
-            setOrganized(keptOrganized);
-            setActionMessage(failed.isEmpty()
-                                 ? L("Undone")
-                                 : issues(Ln("Undone with %n issues:", failed.size()), failed),
-                             !failed.isEmpty());
-            Q_EMIT actionFinished();
-        });
+    runJob(work_, this, [history] { return undo(history); }, [this, history](const QStringList &failed) {
+        setBusy(false);
+        lastURLs_ = remapBackward(lastURLs_, history);
+        const bool keptOrganized = organized_;
+        load(lastURLs_);
+        if (lastURLs_.isEmpty())
+            setMoves({}); // nothing to load, but the history is undone all the same
+        setOrganized(keptOrganized);
+        setActionMessage(failed.isEmpty()
+                             ? L("Undone")
+                             : issues(Ln("Undone with %n issues:", failed.size()), failed),
+                         !failed.isEmpty());
+        Q_EMIT actionFinished();
     });
 }
 
@@ -123,28 +121,25 @@ void Model::trash(const QList<Planned> &given)
     }
 
     setBusy(true);
-    inBackground(false, [this, items] {
-        const SortOutcome outcome = trashClips(items);
-        post([this, outcome] {
-            QSet<QString> gone;
-            for (const Move &m : outcome.moves)
-                gone.insert(m.from);
-            // The current result, not a copy from before the question: a language
-            // switch may have relabelled the clips meanwhile.
-            if (result_) {
-                ScanResult kept = *result_;
-                kept.items.removeIf([&](const Planned &p) { return gone.contains(p.url); });
-                if (kept.items.isEmpty())
-                    setResult(std::nullopt);
-                else
-                    setResult(std::move(kept));
-            }
-            setSelection({});
-            setMoves(moves_ + outcome.moves);
-            setBusy(false);
-            setMessage(finishedMessage(L("Moved to Trash"), outcome.failed));
-            Q_EMIT actionFinished();
-        });
+    runJob(work_, this, [items] { return trashClips(items); }, [this](const SortOutcome &outcome) {
+        QSet<QString> gone;
+        for (const Move &m : outcome.moves)
+            gone.insert(m.from);
+        // The current result, not a copy from before the question: a language switch
+        // may have relabelled the clips meanwhile.
+        if (result_) {
+            ScanResult kept = *result_;
+            kept.items.removeIf([&](const Planned &p) { return gone.contains(p.url); });
+            if (kept.items.isEmpty())
+                setResult(std::nullopt);
+            else
+                setResult(std::move(kept));
+        }
+        setSelection({});
+        setMoves(moves_ + outcome.moves);
+        setBusy(false);
+        setMessage(finishedMessage(L("Moved to Trash"), outcome.failed));
+        Q_EMIT actionFinished();
     });
 }
 
@@ -153,29 +148,26 @@ void Model::rename(const QList<RenamePlan> &plans)
     if (plans.isEmpty() || scanning_ || !result_ || busy_)
         return;
     setBusy(true);
-    inBackground(false, [this, plans] {
-        const SortOutcome outcome = performRename(plans);
-        post([this, outcome] {
-            QHash<QString, QString> renamed;
-            for (const Move &m : outcome.moves) {
-                if (!renamed.contains(m.from))
-                    renamed.insert(m.from, m.to);
+    runJob(work_, this, [plans] { return performRename(plans); }, [this](const SortOutcome &outcome) {
+        QHash<QString, QString> renamed;
+        for (const Move &m : outcome.moves) {
+            if (!renamed.contains(m.from))
+                renamed.insert(m.from, m.to);
+        }
+        if (result_) {
+            ScanResult updated = *result_;
+            for (Planned &p : updated.items) {
+                const auto it = renamed.constFind(p.url);
+                if (it != renamed.cend())
+                    p.url = *it;
             }
-            if (result_) {
-                ScanResult updated = *result_;
-                for (Planned &p : updated.items) {
-                    const auto it = renamed.constFind(p.url);
-                    if (it != renamed.cend())
-                        p.url = *it;
-                }
-                setResult(std::move(updated));
-            }
-            setMoves(moves_ + outcome.moves);
-            lastURLs_ = remapForward(lastURLs_, outcome.moves);
-            setBusy(false);
-            setMessage(finishedMessage(L("Renamed"), outcome.failed));
-            Q_EMIT actionFinished();
-        });
+            setResult(std::move(updated));
+        }
+        setMoves(moves_ + outcome.moves);
+        lastURLs_ = remapForward(lastURLs_, outcome.moves);
+        setBusy(false);
+        setMessage(finishedMessage(L("Renamed"), outcome.failed));
+        Q_EMIT actionFinished();
     });
 }
 
@@ -188,32 +180,31 @@ void Model::refreshFromDisk()
         known.insert(p.url);
     const QStringList sources = lastURLs_;
 
-    inBackground(true, [this, known, sources] {
+    // What the disk holds now: whether any source is there, and the files under them.
+    struct OnDisk {
         bool present = false;
-        for (const QString &s : sources) {
-            if (QFileInfo::exists(s)) {
-                present = true;
-                break;
-            }
-        }
-        QSet<QString> onDisk;
-        if (present) {
+        QSet<QString> files;
+    };
+    runJob(checks_, this, [sources] {
+        OnDisk found;
+        found.present = std::any_of(sources.cbegin(), sources.cend(), [](const QString &s) { return QFileInfo::exists(s); });
+        if (found.present) {
             for (const CollectedFile &f : collect(sources).files)
-                onDisk.insert(f.url);
+                found.files.insert(f.url);
         }
-        post([this, known, sources, present, onDisk] {
-            if (!scanning_ && !busy_ && lastURLs_ == sources) {
-                if (!present) {
-                    setResult(std::nullopt);
-                    setMoves({});
-                    setOfferOpen(false);
-                    setMessage(L("Folder not found"));
-                } else if (onDisk != known) {
-                    reload();
-                }
+        return found;
+    }, [this, known, sources](const OnDisk &found) {
+        if (!scanning_ && !busy_ && lastURLs_ == sources) {
+            if (!found.present) {
+                setResult(std::nullopt);
+                setMoves({});
+                setOfferOpen(false);
+                setMessage(L("Folder not found"));
+            } else if (found.files != known) {
+                reload();
             }
-            Q_EMIT refreshChecked();
-        });
+        }
+        Q_EMIT refreshChecked();
     });
 }
 

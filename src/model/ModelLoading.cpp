@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace vidorra {
 
@@ -88,7 +89,7 @@ void Model::startLoad(const QStringList &urls)
     sink.ended = [this, token](int total) {
         post([this, token, total] { applyScanEnd(token, total); });
     };
-    inBackground(false, [urls, token, sink, hooks = scanHooks_] { runScan(urls, token, sink, hooks); });
+    QtConcurrent::run(&work_, [urls, token, sink, hooks = scanHooks_] { runScan(urls, token, sink, hooks); });
 }
 
 void Model::applyCollected(const ScanTokenPtr &token, const ScanResult &collected, int total)

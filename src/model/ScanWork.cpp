@@ -33,12 +33,6 @@ public:
             workers_.emplace_back([this] { work(); });
     }
 
-    ~ParallelReader()
-    {
-        for (std::thread &t : workers_)
-            t.join();
-    }
-
     // Waits until `until` when given (or until every worker stopped), and then, if the
     // chunk after those handed on so far is not finished yet, until it is. Returns the
     // records finished in collected order since the last call, one chunk at most when
@@ -107,7 +101,9 @@ private:
     bool waitingForNext_ = false; // the scan thread sleeps until chunk handedChunks_ is done
     int workersLeft_ = 0;
 
-    std::vector<std::thread> workers_; // last: started once everything above exists
+    // Last: started once everything above exists, and joined (when destroyed) before
+    // any of it goes.
+    std::vector<std::jthread> workers_;
 };
 
 } // namespace
@@ -131,7 +127,7 @@ void runScan(const QStringList &urls, const ScanTokenPtr &token, const ScanSink 
             QList<Planned> records = reader.takeFinished(everyChunk ? std::nullopt : std::optional(nextUpdate),
                                                          everyChunk);
             if (token->cancelled.load())
-                return; // the reader's destructor waits for its workers
+                return; // the reader's workers are joined as it goes
             if (records.isEmpty())
                 break; // every worker stopped early; only a cancellation does that
             handed += records.size();

@@ -1,7 +1,7 @@
 #pragma once
-// The scan of one load, run on a background thread: collect, then analyse the files
-// on reader threads that each claim the next chunk, handing batches of records on in
-// collected order.
+// The scan of one load, run as a job of the model's pool: collect, then analyse the
+// files on reader threads (owned by the scan and joined before it returns) that each
+// claim the next chunk, handing batches of records on in collected order.
 
 #include "library/Library.h"
 #include "library/Scan.h"

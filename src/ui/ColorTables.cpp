@@ -1,6 +1,7 @@
 #include "ColorTables.h"
 
 #include "library/Organize.h"
+#include "model/Jobs.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
 #include "text/Language.h"
@@ -97,17 +98,17 @@ void ColorTables::read(Grade grade, const QString &path, Why why)
     const quint64 ticket = why == Why::refresh ? slot.asked : ++slot.asked;
     const std::optional<FileStamp> seen = slot.seen;
     ++pending;
-    // The destructor waits for a running read, so `this` outlives the task; the queued
-    // call is dropped by Qt if the tables are gone before it is delivered.
-    readers.start([this, grade, path, ticket, why, seen] {
+    // The destructor waits for a running read; the continuation is dropped if the
+    // tables are gone before it is delivered.
+    runJob(readers, this, [path, why, seen] {
         // A refresh reads only a file that changed since the last look; even the look
         // stays off the main thread, where a stalled network mount would hold it up.
         std::optional<CubeFile> file;
         if (why != Why::refresh || stampOf(path) != seen)
             file = sharedCubeFile(path);
-        QMetaObject::invokeMethod(
-            this, [this, grade, path, ticket, why, file] { apply(grade, path, ticket, why, file); },
-            Qt::QueuedConnection);
+        return file;
+    }, [this, grade, path, ticket, why](const std::optional<CubeFile> &file) {
+        apply(grade, path, ticket, why, file);
     });
 }
 
