@@ -2,7 +2,7 @@
 // The application's one state object. It lives on the main thread; the window reads
 // it, binds to its change signals and changes the application only through it.
 // Background work (the scan, the file actions) never touches it: results come back
-// as queued calls and are applied here.
+// as queued calls and are applied here. docs/threads.md lists every thread.
 
 #include "ScanWork.h"
 #include "UserPrompts.h"

@@ -25,19 +25,22 @@ struct Cache {
     QCache<QString, QImage> images{cacheEntries};
 };
 
-// Never destroyed: a load still running while the process exits must find it intact.
+// Loads end before it goes: the pool below belongs to the application object, which
+// waits for them when it is destroyed, long before the process's statics are.
 Cache &cache()
 {
-    static Cache *instance = new Cache;
-    return *instance;
+    static Cache instance;
+    return instance;
 }
 
 // Our own pool, so thumbnails never queue behind a scan's chunks; the gate keeps the
-// number of loads at four anyway.
+// number of loads at four anyway. It belongs to the application object.
 QThreadPool &pool()
 {
-    static QThreadPool *instance = [] {
-        auto *p = new QThreadPool;
+    static QPointer<QThreadPool> instance;
+    if (!instance) {
+        auto *p = new QThreadPool(QCoreApplication::instance());
+        p->setObjectName(QStringLiteral("covers"));
         p->setMaxThreadCount(4);
         p->setExpiryTimeout(10000);
         // A decode still running while the application object goes away would use the
@@ -45,13 +48,13 @@ QThreadPool &pool()
         // first. The queued ones are dropped, or each load that ends would admit the
         // next and quitting would wait for all of them.
         if (QCoreApplication *app = QCoreApplication::instance()) {
-            QObject::connect(app, &QCoreApplication::aboutToQuit, [p] {
+            QObject::connect(app, &QCoreApplication::aboutToQuit, p, [p] {
                 abandonPending();
                 p->waitForDone(3000);
             });
         }
-        return p;
-    }();
+        instance = p;
+    }
     return *instance;
 }
 
