@@ -4,12 +4,7 @@ include(GNUInstallDirs)
 set(VIDORRA_APP_ID app.vidorra.Vidorra)
 set(linux_res ${CMAKE_SOURCE_DIR}/resources/linux)
 
-if(TARGET vidorra)
-  install(TARGETS vidorra RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
-if(TARGET vidorra-probe)
-  install(TARGETS vidorra-probe RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+install(TARGETS vidorra vidorra-probe RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${linux_res}/${VIDORRA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${linux_res}/${VIDORRA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -17,20 +12,18 @@ install(FILES ${linux_res}/${VIDORRA_APP_ID}.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
 # Bitmap icons in the common sizes, rendered from the one vector drawing.
-find_program(RSVG_CONVERT rsvg-convert)
-if(RSVG_CONVERT)
-  set(icon_pngs)
-  foreach(size 16 24 32 48 64 128 256 512)
-    set(png ${CMAKE_BINARY_DIR}/icons/${size}/${VIDORRA_APP_ID}.png)
-    add_custom_command(OUTPUT ${png}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/${size}
-      COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} ${linux_res}/${VIDORRA_APP_ID}.svg -o ${png}
-      DEPENDS ${linux_res}/${VIDORRA_APP_ID}.svg VERBATIM)
-    list(APPEND icon_pngs ${png})
-    install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
-  endforeach()
-  add_custom_target(vidorra_icons ALL DEPENDS ${icon_pngs})
-endif()
+find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+set(icon_pngs)
+foreach(size 16 24 32 48 64 128 256 512)
+  set(png ${CMAKE_BINARY_DIR}/icons/${size}/${VIDORRA_APP_ID}.png)
+  add_custom_command(OUTPUT ${png}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/${size}
+    COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} ${linux_res}/${VIDORRA_APP_ID}.svg -o ${png}
+    DEPENDS ${linux_res}/${VIDORRA_APP_ID}.svg VERBATIM)
+  list(APPEND icon_pngs ${png})
+  install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+add_custom_target(vidorra_icons ALL DEPENDS ${icon_pngs})
 
 set(CPACK_PACKAGE_NAME vidorra)
 set(CPACK_PACKAGE_VENDOR "Vidorra")

@@ -17,8 +17,8 @@
 
 #include "PrivateHome.h"
 #include "ProcessStats.h"
-#include "SingleInstance.h"
-#include "VidorraApp.h"
+#include "app/SingleInstance.h"
+#include "app/VidorraApp.h"
 #include "library/Scan.h"
 #include "model/Model.h"
 #include "model/Preferences.h"

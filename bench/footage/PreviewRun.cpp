@@ -1,8 +1,8 @@
 // The full-size preview as the window shows it (the overlay over the window's central
 // area) playing 10 s of a 4K D-Log clip, once with Color off and once with it on: frames
 // shown per second, and what the grade costs.
-#include "PlayerSurface.h"
-#include "PreviewOverlay.h"
+#include "preview/PlayerSurface.h"
+#include "ui/PreviewOverlay.h"
 #include "Report.h"
 #include "Runs.h"
 #include "library/Scan.h"

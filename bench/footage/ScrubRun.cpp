@@ -1,10 +1,10 @@
 // Hover scrubbing on a clip card as the pile shows it: the pointer crosses the picture
 // and back at 20 positions a second for 5 s. For each position, the time until a new
 // frame is painted on the card, with the clip's proxy beside it and without.
-#include "ClipCard.h"
-#include "FrameView.h"
-#include "GridMetrics.h"
-#include "PreviewPlayer.h"
+#include "ui/ClipCard.h"
+#include "preview/FrameView.h"
+#include "ui/GridMetrics.h"
+#include "preview/PreviewPlayer.h"
 #include "Report.h"
 #include "Runs.h"
 #include "library/Scan.h"

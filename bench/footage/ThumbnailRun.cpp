@@ -1,7 +1,7 @@
 // The decoded-frame thumbnail of a 4K clip without a cover: the cover loader's own work
 // for one picture against `ffmpegthumbnailer -s 520` on the same file, with the file in
 // the page cache for both. The clip is taken with its proxy beside it and without.
-#include "CoverLoader.h"
+#include "preview/CoverLoader.h"
 #include "ProcessStats.h"
 #include "Report.h"
 #include "Runs.h"

@@ -1,14 +1,14 @@
 // Sixteen 4K clips playing in the intro mosaic, as the window shows them: per tile the
 // frames shown and the longest wait for a new picture, the main thread's longest stall,
 // and the process's resident memory sampled twice a second.
-#include "ChaosTile.h"
-#include "FrameSource.h"
-#include "IntroMosaic.h"
+#include "ui/ChaosTile.h"
+#include "preview/FrameSource.h"
+#include "ui/IntroMosaic.h"
 #include "MainThreadPulse.h"
 #include "ProcessStats.h"
 #include "Report.h"
 #include "Runs.h"
-#include "TilePlayer.h"
+#include "preview/TilePlayer.h"
 #include "library/Scan.h"
 
 #include <QApplication>

@@ -6,10 +6,10 @@
 //
 //   bench_metadata [CLIPS]      (default 3000; VIDORRA_BENCH_ROUNDS, default 5)
 
-#include "BoxReader.h"
-#include "CameraReader.h"
+#include "metadata/BoxReader.h"
+#include "metadata/CameraReader.h"
 #include "ClipFixture.h"
-#include "PositionedReader.h"
+#include "metadata/PositionedReader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

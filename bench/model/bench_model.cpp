@@ -6,7 +6,7 @@
 //
 //   bench_model [clips=10000]
 
-#include "Model.h"
+#include "model/Model.h"
 
 #include "ClipFixture.h"
 #include "ProcessStats.h"

@@ -2,9 +2,9 @@
 // libavfilter's lut3d filter (trilinear, the same table, one thread each), for the
 // built-in table and for a .cube file of size 65; then reading a .cube file of size 129,
 // ours against lut3d's own reader.
-#include "CubeFile.h"
-#include "CubeFormat.h"
-#include "LUTEngine.h"
+#include "preview/CubeFile.h"
+#include "preview/CubeFormat.h"
+#include "preview/LUTEngine.h"
 #include "Lut3dPeer.h"
 
 #include <QFile>

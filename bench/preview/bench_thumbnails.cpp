@@ -1,6 +1,6 @@
 // Thumbnails of 4K fixture clips, half with an embedded cover and half needing a decoded
 // frame: our loader against `ffmpegthumbnailer -s 520` on the same files.
-#include "CoverLoader.h"
+#include "preview/CoverLoader.h"
 #include "ProcessStats.h"
 
 #include <ClipFixture.h>

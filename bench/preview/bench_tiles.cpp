@@ -1,9 +1,9 @@
 // Sixteen tiles looping 1080p fixture clips at once, shown in a window: frames shown per
 // second per tile against the clips' 30 fps, and the main thread's longest stall
 // (target: none over 50 ms).
-#include "FrameView.h"
+#include "preview/FrameView.h"
 #include "MainThreadPulse.h"
-#include "TilePlayer.h"
+#include "preview/TilePlayer.h"
 
 #include <ClipFixture.h>
 

@@ -5,16 +5,16 @@
 //
 //   bench_ui [clips=2000]
 
-#include "CardGrid.h"
-#include "ClipCard.h"
+#include "ui/CardGrid.h"
+#include "ui/ClipCard.h"
 #include "ClipFixture.h"
 #include "PrivateHome.h"
-#include "MainWindow.h"
-#include "WindowState.h"
+#include "ui/MainWindow.h"
+#include "ui/WindowState.h"
 #include "model/Model.h"
-#include "CoverLoader.h"
+#include "preview/CoverLoader.h"
 #include "text/Language.h"
-#include "Appearance.h"
+#include "ui/Appearance.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

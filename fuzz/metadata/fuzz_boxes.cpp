@@ -1,8 +1,8 @@
 // The input is a whole clip file: the moov search, the box walk over its payload
 // and the readers built on it.
-#include "BoxReader.h"
-#include "CameraReader.h"
-#include "PositionedReader.h"
+#include "metadata/BoxReader.h"
+#include "metadata/CameraReader.h"
+#include "metadata/PositionedReader.h"
 
 #include <stdexcept>
 

@@ -1,5 +1,5 @@
 // The input is a moov payload: the QuickTime key list under its meta box.
-#include "CameraReader.h"
+#include "metadata/CameraReader.h"
 
 using namespace vidorra;
 

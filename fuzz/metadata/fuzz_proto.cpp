@@ -1,5 +1,5 @@
 // The input is a protobuf message: a flat parse and the camera's paths through it.
-#include "Proto.h"
+#include "metadata/Proto.h"
 
 using namespace vidorra;
 

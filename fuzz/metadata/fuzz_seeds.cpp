@@ -1,8 +1,8 @@
 // Writes the seed corpus of the metadata fuzz targets from fixture clips:
 //   fuzz_seeds_metadata ROOT  ->  ROOT/fuzz_boxes, ROOT/fuzz_proto, ROOT/fuzz_keys
-#include "BoxReader.h"
+#include "metadata/BoxReader.h"
 #include "ClipFixture.h"
-#include "PositionedReader.h"
+#include "metadata/PositionedReader.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,8 +2,8 @@
 // with a line inside the text or gives a table whose parts agree with its sizes; such a
 // table builds a lookup that grades every corner of the colour cube, and a plain 3D
 // table written out reads back the same.
-#include "CubeFile.h"
-#include "CubeFormat.h"
+#include "preview/CubeFile.h"
+#include "preview/CubeFormat.h"
 
 #include <QImage>
 #include <algorithm>

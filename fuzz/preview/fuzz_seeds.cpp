@@ -2,7 +2,7 @@
 //   fuzz_seeds_preview ROOT  ->  ROOT/fuzz_cube
 // Small tables in each form the reader takes: 3D with and without a title and ranges, 1D,
 // a shaper before a lattice, other tools' keywords, CRLF and lone CR endings, comments.
-#include "CubeFormat.h"
+#include "preview/CubeFormat.h"
 
 #include <QCoreApplication>
 #include <QDir>

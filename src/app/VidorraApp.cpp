@@ -1,7 +1,7 @@
-#include "VidorraApp.h"
+#include "app/VidorraApp.h"
 
-#include "SingleInstance.h"
-#include "WindowFrames.h"
+#include "app/SingleInstance.h"
+#include "app/WindowFrames.h"
 #include "ui/AboutPanel.h"
 #include "ui/Appearance.h"
 #include "ui/ColorTables.h"

@@ -1,4 +1,4 @@
-#include "WindowFrames.h"
+#include "app/WindowFrames.h"
 
 #include "model/Preferences.h"
 

@@ -1,4 +1,4 @@
-#include "VidorraApp.h"
+#include "app/VidorraApp.h"
 
 int main(int argc, char **argv)
 {

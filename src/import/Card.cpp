@@ -1,4 +1,4 @@
-#include "Card.h"
+#include "import/Card.h"
 
 #include "library/Paths.h"
 #include "library/Scan.h"

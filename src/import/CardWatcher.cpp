@@ -1,4 +1,4 @@
-#include "CardWatcher.h"
+#include "import/CardWatcher.h"
 
 #include <QMetaObject>
 #include <QPointer>

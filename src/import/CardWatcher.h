@@ -4,7 +4,7 @@
 // it cannot be watched, it is looked at every few seconds. Volumes are searched on a
 // thread of the watcher's own, so a slow device never stalls the window.
 
-#include "Card.h"
+#include "import/Card.h"
 
 #include <QObject>
 #include <QThread>

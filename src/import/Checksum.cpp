@@ -1,4 +1,4 @@
-#include "Checksum.h"
+#include "import/Checksum.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "ImportPlan.h"
+#include "import/ImportPlan.h"
 
-#include "Manifest.h"
+#include "import/Manifest.h"
 
 #include "library/NameOrder.h"
 #include "library/Paths.h"

@@ -3,8 +3,8 @@
 // companion files, into a folder of its own under the chosen import folder, named by
 // the days the clips were shot ("2024-01-31 Pocket").
 
-#include "Card.h"
-#include "Checksum.h"
+#include "import/Card.h"
+#include "import/Checksum.h"
 
 #include <QDate>
 #include <QHash>

@@ -1,6 +1,6 @@
-#include "Importer.h"
+#include "import/Importer.h"
 
-#include "Manifest.h"
+#include "import/Manifest.h"
 
 #include "library/Paths.h"
 #include "library/SafeMove.h"

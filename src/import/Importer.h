@@ -9,7 +9,7 @@
 // One thread reads the card while another writes and checks the copies, passing a few
 // large buffers between them, so the card never waits for the disk's checks.
 
-#include "ImportPlan.h"
+#include "import/ImportPlan.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "Manifest.h"
+#include "import/Manifest.h"
 
 #include "library/Paths.h"
 #include "library/SafeMove.h"

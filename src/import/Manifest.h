@@ -3,7 +3,7 @@
 // writes and `xxhsum -c` checks ("<32 hex digits>  <path relative to the folder>"), so
 // the copy can be checked later by other tools as well as by this one.
 
-#include "Checksum.h"
+#include "import/Checksum.h"
 
 #include <QList>
 #include <QString>

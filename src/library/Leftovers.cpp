@@ -1,4 +1,4 @@
-#include "Leftovers.h"
+#include "library/Leftovers.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "Library.h"
+#include "library/Library.h"
 
-#include "NameOrder.h"
+#include "library/NameOrder.h"
 #include "metadata/Labels.h"
 #include "text/Language.h"
 

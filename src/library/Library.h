@@ -2,7 +2,7 @@
 // The read-only view of one scan: resolution tabs, the clips of the tab in force
 // grouped by profile and destination folder, totals and flags over all clips.
 
-#include "Scan.h"
+#include "library/Scan.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "NameOrder.h"
+#include "library/NameOrder.h"
 
 namespace vidorra {
 

@@ -1,7 +1,7 @@
-#include "Organize.h"
+#include "library/Organize.h"
 
-#include "Paths.h"
-#include "SafeMove.h"
+#include "library/Paths.h"
+#include "library/SafeMove.h"
 #include "metadata/ClipInfo.h"
 #include "text/Language.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Moving clips with their companion files into the folders scanning planned.
 
-#include "Scan.h"
+#include "library/Scan.h"
 
 #include <QList>
 #include <QString>

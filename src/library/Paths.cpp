@@ -1,4 +1,4 @@
-#include "Paths.h"
+#include "library/Paths.h"
 
 #include <QDir>
 #include <QFileInfo>

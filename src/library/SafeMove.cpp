@@ -1,7 +1,7 @@
-#include "SafeMove.h"
+#include "library/SafeMove.h"
 
-#include "Leftovers.h"
-#include "Paths.h"
+#include "library/Leftovers.h"
+#include "library/Paths.h"
 #include "text/Language.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "Scan.h"
+#include "library/Scan.h"
 
-#include "NameOrder.h"
-#include "Paths.h"
+#include "library/NameOrder.h"
+#include "library/Paths.h"
 #include "metadata/BoxReader.h"
 #include "metadata/CameraReader.h"
 #include "metadata/Labels.h"

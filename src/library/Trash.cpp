@@ -1,8 +1,8 @@
-#include "Trash.h"
+#include "library/Trash.h"
 
-#include "Leftovers.h"
-#include "Paths.h"
-#include "SafeMove.h"
+#include "library/Leftovers.h"
+#include "library/Paths.h"
+#include "library/SafeMove.h"
 
 #include <QDateTime>
 #include <QDir>

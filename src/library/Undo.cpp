@@ -1,8 +1,8 @@
-#include "Undo.h"
+#include "library/Undo.h"
 
-#include "Paths.h"
-#include "SafeMove.h"
-#include "Trash.h"
+#include "library/Paths.h"
+#include "library/SafeMove.h"
+#include "library/Trash.h"
 #include "metadata/ClipInfo.h"
 #include "text/Language.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Sending clips to the trash, and putting every recorded move back.
 
-#include "Organize.h"
+#include "library/Organize.h"
 
 namespace vidorra {
 

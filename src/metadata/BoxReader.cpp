@@ -1,7 +1,7 @@
-#include "BoxReader.h"
+#include "metadata/BoxReader.h"
 
-#include "BoxWalk.h"
-#include "PositionedReader.h"
+#include "metadata/BoxWalk.h"
+#include "metadata/PositionedReader.h"
 
 #include <stdexcept>
 

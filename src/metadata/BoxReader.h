@@ -2,7 +2,7 @@
 // Reads just enough of an ISO base media file (MP4/MOV): hops over top-level box
 // headers to the `moov` box and walks boxes inside it. Never reads media data.
 
-#include "ClipInfo.h"
+#include "metadata/ClipInfo.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -2,7 +2,7 @@
 // The box walk shared by the readers, comparing four-byte types in place so that
 // walking a moov allocates nothing.
 
-#include "BoxReader.h"
+#include "metadata/BoxReader.h"
 
 #include <cstring>
 

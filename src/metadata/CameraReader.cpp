@@ -1,9 +1,9 @@
-#include "CameraReader.h"
+#include "metadata/CameraReader.h"
 
-#include "BoxReader.h"
-#include "BoxWalk.h"
-#include "PositionedReader.h"
-#include "Proto.h"
+#include "metadata/BoxReader.h"
+#include "metadata/BoxWalk.h"
+#include "metadata/PositionedReader.h"
+#include "metadata/Proto.h"
 
 #include <cmath>
 #include <stdexcept>

@@ -2,7 +2,7 @@
 // Reads the camera's own metadata: the first sample of the "djmd" track and the
 // QuickTime key list.
 
-#include "ClipInfo.h"
+#include "metadata/ClipInfo.h"
 
 #include <QByteArray>
 #include <QMap>

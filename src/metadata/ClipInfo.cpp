@@ -1,4 +1,4 @@
-#include "ClipInfo.h"
+#include "metadata/ClipInfo.h"
 
 namespace vidorra {
 

@@ -1,6 +1,6 @@
-#include "Labels.h"
+#include "metadata/Labels.h"
 
-#include "Language.h"
+#include "text/Language.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Pure functions that turn a clip record into the words we sort and display by.
 
-#include "ClipInfo.h"
+#include "metadata/ClipInfo.h"
 
 namespace vidorra {
 

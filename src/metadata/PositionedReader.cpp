@@ -1,4 +1,4 @@
-#include "PositionedReader.h"
+#include "metadata/PositionedReader.h"
 
 #include <QFile>
 

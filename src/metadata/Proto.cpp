@@ -1,4 +1,4 @@
-#include "Proto.h"
+#include "metadata/Proto.h"
 
 #include <cstring>
 

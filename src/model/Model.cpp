@@ -1,6 +1,6 @@
-#include "Model.h"
+#include "model/Model.h"
 
-#include "Preferences.h"
+#include "model/Preferences.h"
 
 #include "text/Language.h"
 

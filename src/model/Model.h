@@ -4,8 +4,8 @@
 // Background work (the scan, the file actions) never touches it: results come back
 // as queued calls and are applied here. docs/threads.md lists every thread.
 
-#include "ScanWork.h"
-#include "UserPrompts.h"
+#include "model/ScanWork.h"
+#include "model/UserPrompts.h"
 
 #include "import/CardWatcher.h"
 #include "import/Importer.h"

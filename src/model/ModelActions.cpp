@@ -3,10 +3,10 @@
 // work as a job of the model's pool and applies the outcome here, as the job's
 // continuation on the main thread.
 
-#include "Model.h"
+#include "model/Model.h"
 
-#include "Jobs.h"
-#include "SourceRemap.h"
+#include "model/Jobs.h"
+#include "model/SourceRemap.h"
 
 #include "library/Undo.h"
 #include "metadata/Labels.h"

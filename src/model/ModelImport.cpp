@@ -2,9 +2,9 @@
 // goes, the verified copy on a thread of its own with its progress, and opening the
 // imported folder as if the user had opened it.
 
-#include "Model.h"
+#include "model/Model.h"
 
-#include "Preferences.h"
+#include "model/Preferences.h"
 
 #include "library/Organize.h"
 #include "library/Paths.h"

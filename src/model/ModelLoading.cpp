@@ -1,10 +1,10 @@
 // Loading: opening, restoring, reloading and stopping scans, and applying the scan's
 // updates on the main thread.
 
-#include "Model.h"
+#include "model/Model.h"
 
-#include "Preferences.h"
-#include "ScanWork.h"
+#include "model/Preferences.h"
+#include "model/ScanWork.h"
 
 #include "text/Language.h"
 

@@ -1,4 +1,4 @@
-#include "ScanWork.h"
+#include "model/ScanWork.h"
 
 #include <QThread>
 #include <algorithm>

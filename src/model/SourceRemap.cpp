@@ -1,4 +1,4 @@
-#include "SourceRemap.h"
+#include "model/SourceRemap.h"
 
 #include <QHash>
 

@@ -1,4 +1,4 @@
-#include "AutoGrade.h"
+#include "preview/AutoGrade.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "Cover.h"
+#include "preview/Cover.h"
 
-#include <BoxReader.h>
+#include "metadata/BoxReader.h"
 
 #include <QBuffer>
 #include <QImageReader>

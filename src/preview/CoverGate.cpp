@@ -1,4 +1,4 @@
-#include "CoverGate.h"
+#include "preview/CoverGate.h"
 
 namespace vidorra {
 

@@ -1,10 +1,10 @@
-#include "CoverLoader.h"
+#include "preview/CoverLoader.h"
 
-#include "Cover.h"
-#include "FrameGrab.h"
-#include "ThreadPriority.h"
+#include "preview/Cover.h"
+#include "preview/FrameGrab.h"
+#include "preview/ThreadPriority.h"
 
-#include <BoxReader.h>
+#include "metadata/BoxReader.h"
 
 #include <QCache>
 #include <QCoreApplication>

@@ -3,8 +3,8 @@
 // when a table is given, kept in a 400-entry cache keyed by path and table id. Decoding
 // runs off the caller's thread, at most four loads at once (CoverGate).
 
-#include "CoverGate.h"
-#include "LUTCube.h"
+#include "preview/CoverGate.h"
+#include "preview/LUTCube.h"
 
 #include <QImage>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "CubeFile.h"
+#include "preview/CubeFile.h"
 
-#include <Language.h>
+#include "text/Language.h"
 
 #include <QFile>
 #include <QFileInfo>

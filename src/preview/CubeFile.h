@@ -3,7 +3,7 @@
 // more than kCubeMaxFileBytes), read once and shared while they stay unchanged, and the
 // message that tells the user what is wrong with one.
 
-#include "CubeFormat.h"
+#include "preview/CubeFormat.h"
 
 #include <QString>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "CubeFormat.h"
+#include "preview/CubeFormat.h"
 
 #include <algorithm>
 #include <array>

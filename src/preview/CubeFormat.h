@@ -11,7 +11,7 @@
 // that of each table; inputs outside a range clamp to it. Other keywords before the
 // entries are ignored, as other tools do.
 
-#include "LUTCube.h"
+#include "preview/LUTCube.h"
 
 #include <QByteArray>
 #include <QString>

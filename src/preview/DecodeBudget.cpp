@@ -1,4 +1,4 @@
-#include "DecodeBudget.h"
+#include "preview/DecodeBudget.h"
 
 namespace vidorra {
 

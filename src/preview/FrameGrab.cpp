@@ -1,8 +1,8 @@
-#include "FrameGrab.h"
+#include "preview/FrameGrab.h"
 
-#include "DecodeBudget.h"
-#include "PreviewSource.h"
-#include "VideoDecoder.h"
+#include "preview/DecodeBudget.h"
+#include "preview/PreviewSource.h"
+#include "preview/VideoDecoder.h"
 
 #include <QThread>
 #include <algorithm>

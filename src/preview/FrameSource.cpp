@@ -1,4 +1,4 @@
-#include "FrameSource.h"
+#include "preview/FrameSource.h"
 
 namespace vidorra {
 

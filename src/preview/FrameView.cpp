@@ -1,6 +1,6 @@
-#include "FrameView.h"
+#include "preview/FrameView.h"
 
-#include "PreviewPlayer.h"
+#include "preview/PreviewPlayer.h"
 
 #include <QPainter>
 

@@ -3,7 +3,7 @@
 // events, so the card or tile underneath gets them. Tells its source the size it shows
 // so frames are decoded at that size.
 
-#include "FrameSource.h"
+#include "preview/FrameSource.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "HardwareDecoding.h"
+#include "preview/HardwareDecoding.h"
 
 #include <mutex>
 

@@ -1,4 +1,4 @@
-#include "LUTCube.h"
+#include "preview/LUTCube.h"
 
 #include <QUuid>
 #include <algorithm>

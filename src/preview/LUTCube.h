@@ -3,7 +3,7 @@
 // AutoGrade or read from a file. Immutable once built and shared between threads without
 // locks.
 
-#include "AutoGrade.h"
+#include "preview/AutoGrade.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -1,6 +1,6 @@
-#include "LUTEngine.h"
+#include "preview/LUTEngine.h"
 
-#include <Labels.h>
+#include "metadata/Labels.h"
 
 #include <mutex>
 

@@ -3,9 +3,9 @@
 // tables are built on first request (once, even under concurrent first use) and live
 // until exit; a table the user chose from a file may stand in for any of them.
 
-#include "LUTCube.h"
+#include "preview/LUTCube.h"
 
-#include <ClipInfo.h>
+#include "metadata/ClipInfo.h"
 
 #include <QImage>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "PictureScaler.h"
+#include "preview/PictureScaler.h"
 
 #include <algorithm>
 #include <cmath>

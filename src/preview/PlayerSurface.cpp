@@ -1,10 +1,10 @@
-#include "PlayerSurface.h"
+#include "preview/PlayerSurface.h"
 
-#include "PictureScaler.h"
-#include "ThreadPriority.h"
-#include "VideoFrameImage.h"
+#include "preview/PictureScaler.h"
+#include "preview/ThreadPriority.h"
+#include "preview/VideoFrameImage.h"
 
-#include <Language.h>
+#include "text/Language.h"
 
 #include <QAudioOutput>
 #include <QEvent>

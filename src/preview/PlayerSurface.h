@@ -4,7 +4,7 @@
 // graded off the main thread; a frame still being graded makes newer ones wait, and only
 // the newest waiting frame is kept.
 
-#include "LUTCube.h"
+#include "preview/LUTCube.h"
 
 #include <QImage>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "PreviewPlayer.h"
+#include "preview/PreviewPlayer.h"
 
-#include "ScrubDecoder.h"
+#include "preview/ScrubDecoder.h"
 
 #include <QCoreApplication>
 #include <QPointer>

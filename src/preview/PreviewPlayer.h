@@ -4,8 +4,8 @@
 // the newest requested position waits, so the last position asked for is always reached.
 // Every function here is called on the main thread.
 
-#include "FrameSource.h"
-#include "LUTCube.h"
+#include "preview/FrameSource.h"
+#include "preview/LUTCube.h"
 
 #include <QString>
 #include <QUuid>

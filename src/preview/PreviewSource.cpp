@@ -1,6 +1,6 @@
-#include "PreviewSource.h"
+#include "preview/PreviewSource.h"
 
-#include "VideoDecoder.h"
+#include "preview/VideoDecoder.h"
 
 #include <QCache>
 #include <QDateTime>

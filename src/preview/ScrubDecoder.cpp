@@ -1,8 +1,8 @@
-#include "ScrubDecoder.h"
+#include "preview/ScrubDecoder.h"
 
-#include "PreviewSource.h"
-#include "ThreadPriority.h"
-#include "VideoDecoder.h"
+#include "preview/PreviewSource.h"
+#include "preview/ThreadPriority.h"
+#include "preview/VideoDecoder.h"
 
 #include <QMetaObject>
 #include <cmath>

@@ -7,7 +7,7 @@
 // it and cut short as soon as a newer request comes. Results are posted to `context`'s
 // thread; the decoder belongs to an owner that stops and joins its thread.
 
-#include "LUTCube.h"
+#include "preview/LUTCube.h"
 
 #include <QImage>
 #include <QObject>

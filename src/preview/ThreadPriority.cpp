@@ -1,4 +1,4 @@
-#include "ThreadPriority.h"
+#include "preview/ThreadPriority.h"
 
 #if defined(__linux__)
 #include <sys/resource.h>

@@ -1,9 +1,9 @@
-#include "TileJob.h"
+#include "preview/TileJob.h"
 
-#include "DecodeBudget.h"
-#include "PreviewSource.h"
-#include "TilePlayer.h"
-#include "VideoDecoder.h"
+#include "preview/DecodeBudget.h"
+#include "preview/PreviewSource.h"
+#include "preview/TilePlayer.h"
+#include "preview/VideoDecoder.h"
 
 #include <QMetaObject>
 #include <algorithm>

@@ -8,7 +8,7 @@
 // one turn at a time; the main thread only links and unlinks the player that shows the
 // pictures and collects them.
 
-#include "TileQueue.h"
+#include "preview/TileQueue.h"
 
 #include <QImage>
 #include <QSize>

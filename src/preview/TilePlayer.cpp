@@ -1,7 +1,7 @@
-#include "TilePlayer.h"
+#include "preview/TilePlayer.h"
 
-#include "TileJob.h"
-#include "TileScheduler.h"
+#include "preview/TileJob.h"
+#include "preview/TileScheduler.h"
 
 #include <QRandomGenerator>
 #include <cmath>

@@ -4,7 +4,7 @@
 // it has one, at the size its tile shows, keeping real time by dropping frames it cannot
 // show in time, or showing key frames when it cannot keep up at all.
 
-#include "FrameSource.h"
+#include "preview/FrameSource.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "TileQueue.h"
+#include "preview/TileQueue.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "TileScheduler.h"
+#include "preview/TileScheduler.h"
 
-#include "ThreadPriority.h"
-#include "TileJob.h"
+#include "preview/ThreadPriority.h"
+#include "preview/TileJob.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -4,7 +4,7 @@
 // TileQueue), at the lowest scheduling priority so the window always comes first. The
 // scheduler owns its threads and stops and joins them when it goes away.
 
-#include "TileQueue.h"
+#include "preview/TileQueue.h"
 
 #include <QObject>
 #include <condition_variable>

@@ -1,7 +1,7 @@
-#include "VideoDecoder.h"
+#include "preview/VideoDecoder.h"
 
-#include "HardwareDecoding.h"
-#include "PictureScaler.h"
+#include "preview/HardwareDecoding.h"
+#include "preview/PictureScaler.h"
 
 #include <QTransform>
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "VideoFrameImage.h"
+#include "preview/VideoFrameImage.h"
 
-#include "PictureScaler.h"
+#include "preview/PictureScaler.h"
 
 #include <QVideoFrame>
 #include <QVideoFrameFormat>

@@ -1,4 +1,4 @@
-#include "Rename.h"
+#include "rename/Rename.h"
 
 #include "library/Paths.h"
 #include "library/SafeMove.h"

@@ -1,4 +1,4 @@
-#include "Format.h"
+#include "text/Format.h"
 
 namespace vidorra {
 

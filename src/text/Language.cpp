@@ -1,6 +1,6 @@
-#include "Language.h"
-#include "Format.h"
-#include "LanguageTesting.h"
+#include "text/Language.h"
+#include "text/Format.h"
+#include "text/LanguageTesting.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,7 +1,7 @@
-#include "AboutPanel.h"
+#include "ui/AboutPanel.h"
 
-#include "Fonts.h"
-#include "SettingsPanelControls.h"
+#include "ui/Fonts.h"
+#include "ui/SettingsPanelControls.h"
 #include "text/Language.h"
 
 #include <QApplication>

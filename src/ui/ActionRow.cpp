@@ -1,9 +1,9 @@
-#include "ActionRow.h"
+#include "ui/ActionRow.h"
 
-#include "HoverButton.h"
-#include "OpenFolderButton.h"
-#include "SortButton.h"
-#include "WindowState.h"
+#include "ui/HoverButton.h"
+#include "ui/OpenFolderButton.h"
+#include "ui/SortButton.h"
+#include "ui/WindowState.h"
 #include "model/Model.h"
 #include "text/Language.h"
 

@@ -1,9 +1,9 @@
-#include "CardEntries.h"
+#include "ui/CardEntries.h"
 
-#include "Fonts.h"
-#include "OpenFolderButton.h"
-#include "Palette.h"
-#include "WindowState.h"
+#include "ui/Fonts.h"
+#include "ui/OpenFolderButton.h"
+#include "ui/Palette.h"
+#include "ui/WindowState.h"
 #include "model/Model.h"
 #include "text/Language.h"
 

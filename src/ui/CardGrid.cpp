@@ -1,7 +1,7 @@
-#include "CardGrid.h"
+#include "ui/CardGrid.h"
 
-#include "ClipCard.h"
-#include "OverlayScrollBar.h"
+#include "ui/ClipCard.h"
+#include "ui/OverlayScrollBar.h"
 
 #include <QEvent>
 #include <QScrollBar>

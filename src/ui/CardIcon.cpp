@@ -1,7 +1,7 @@
-#include "CardIcon.h"
+#include "ui/CardIcon.h"
 
-#include "Icons.h"
-#include "Palette.h"
+#include "ui/Icons.h"
+#include "ui/Palette.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "CardPicture.h"
+#include "ui/CardPicture.h"
 
 #include "preview/CoverLoader.h"
 

@@ -4,7 +4,7 @@
 // (which clip, how graded); a key already here or on its way is not asked for again, and
 // an answer for a key the card has since left behind is ignored.
 
-#include "LUTCube.h"
+#include "preview/LUTCube.h"
 
 #include <QImage>
 #include <QPixmap>

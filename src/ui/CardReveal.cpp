@@ -1,6 +1,6 @@
-#include "CardReveal.h"
+#include "ui/CardReveal.h"
 
-#include "DesktopOpen.h"
+#include "ui/DesktopOpen.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

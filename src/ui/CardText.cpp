@@ -1,6 +1,6 @@
-#include "CardText.h"
+#include "ui/CardText.h"
 
-#include "StatusText.h"
+#include "ui/StatusText.h"
 
 #include "metadata/Labels.h"
 #include "text/Language.h"

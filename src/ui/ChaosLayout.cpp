@@ -1,4 +1,4 @@
-#include "ChaosLayout.h"
+#include "ui/ChaosLayout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "ChaosTile.h"
+#include "ui/ChaosTile.h"
 
-#include "Palette.h"
+#include "ui/Palette.h"
 
 #include "preview/FrameView.h"
 #include "preview/TilePlayer.h"

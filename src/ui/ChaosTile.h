@@ -2,7 +2,7 @@
 // One clip of the intro mosaic: its still picture, covered by a silent looping tile
 // player while the tile is on screen and a player can be had (at most 16 play at once).
 
-#include "CardPicture.h"
+#include "ui/CardPicture.h"
 
 #include "library/Scan.h"
 

@@ -1,10 +1,10 @@
-#include "ClipCard.h"
+#include "ui/ClipCard.h"
 
-#include "CardIcon.h"
-#include "CardReveal.h"
-#include "Fonts.h"
-#include "HoverButton.h"
-#include "Palette.h"
+#include "ui/CardIcon.h"
+#include "ui/CardReveal.h"
+#include "ui/Fonts.h"
+#include "ui/HoverButton.h"
+#include "ui/Palette.h"
 
 #include "metadata/Labels.h"
 #include "preview/FrameView.h"

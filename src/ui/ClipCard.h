@@ -4,9 +4,9 @@
 // recycled by the grid: setClip binds a card to another clip. A card loads its picture
 // only while it is bound and shown, and drops the load when either ends.
 
-#include "CardPicture.h"
-#include "CardText.h"
-#include "LUTCube.h"
+#include "ui/CardPicture.h"
+#include "ui/CardText.h"
+#include "preview/LUTCube.h"
 
 #include "library/Scan.h"
 

@@ -1,4 +1,4 @@
-#include "ColorTables.h"
+#include "ui/ColorTables.h"
 
 #include "library/Organize.h"
 #include "model/Jobs.h"

@@ -1,4 +1,4 @@
-#include "DesktopOpen.h"
+#include "ui/DesktopOpen.h"
 
 #include "text/Language.h"
 

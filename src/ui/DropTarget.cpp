@@ -1,8 +1,8 @@
-#include "DropTarget.h"
+#include "ui/DropTarget.h"
 
-#include "HoverButton.h"
-#include "Icons.h"
-#include "Palette.h"
+#include "ui/HoverButton.h"
+#include "ui/Icons.h"
+#include "ui/Palette.h"
 
 #include <QEvent>
 #include <QMimeData>

@@ -1,10 +1,10 @@
-#include "EmptyState.h"
+#include "ui/EmptyState.h"
 
-#include "CardEntries.h"
-#include "FadeIn.h"
-#include "Fonts.h"
-#include "Icons.h"
-#include "Palette.h"
+#include "ui/CardEntries.h"
+#include "ui/FadeIn.h"
+#include "ui/Fonts.h"
+#include "ui/Icons.h"
+#include "ui/Palette.h"
 #include "model/Model.h"
 #include "text/Language.h"
 

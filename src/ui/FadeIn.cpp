@@ -1,4 +1,4 @@
-#include "FadeIn.h"
+#include "ui/FadeIn.h"
 
 #include <QEvent>
 #include <QGraphicsOpacityEffect>

@@ -1,4 +1,4 @@
-#include "GridMetrics.h"
+#include "ui/GridMetrics.h"
 
 #include <algorithm>
 #include <cmath>

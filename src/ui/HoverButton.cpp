@@ -1,4 +1,4 @@
-#include "HoverButton.h"
+#include "ui/HoverButton.h"
 
 #include <QEnterEvent>
 

@@ -1,8 +1,8 @@
-#include "IconTool.h"
+#include "ui/IconTool.h"
 
-#include "HoverTip.h"
-#include "Icons.h"
-#include "Palette.h"
+#include "ui/HoverTip.h"
+#include "ui/Icons.h"
+#include "ui/Palette.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
-#include "ImportBar.h"
+#include "ui/ImportBar.h"
 
-#include "Fonts.h"
-#include "Palette.h"
+#include "ui/Fonts.h"
+#include "ui/Palette.h"
 #include "model/Model.h"
 #include "text/Language.h"
 

@@ -1,10 +1,10 @@
-#include "IntroMosaic.h"
+#include "ui/IntroMosaic.h"
 
-#include "ChaosLayout.h"
-#include "ChaosTile.h"
-#include "Fonts.h"
-#include "OrganizeButton.h"
-#include "Palette.h"
+#include "ui/ChaosLayout.h"
+#include "ui/ChaosTile.h"
+#include "ui/Fonts.h"
+#include "ui/OrganizeButton.h"
+#include "ui/Palette.h"
 #include "text/Language.h"
 
 #include <QEvent>

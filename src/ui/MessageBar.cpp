@@ -1,8 +1,8 @@
-#include "MessageBar.h"
+#include "ui/MessageBar.h"
 
-#include "Fonts.h"
-#include "Icons.h"
-#include "Palette.h"
+#include "ui/Fonts.h"
+#include "ui/Icons.h"
+#include "ui/Palette.h"
 #include "model/Model.h"
 #include "text/Language.h"
 

@@ -1,7 +1,7 @@
-#include "OrganizeButton.h"
+#include "ui/OrganizeButton.h"
 
-#include "Fonts.h"
-#include "Palette.h"
+#include "ui/Fonts.h"
+#include "ui/Palette.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

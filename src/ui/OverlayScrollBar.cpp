@@ -1,6 +1,6 @@
-#include "OverlayScrollBar.h"
+#include "ui/OverlayScrollBar.h"
 
-#include "Palette.h"
+#include "ui/Palette.h"
 
 #include <QAbstractScrollArea>
 #include <QEvent>

@@ -1,9 +1,9 @@
-#include "PileCard.h"
+#include "ui/PileCard.h"
 
-#include "CardText.h"
-#include "Fonts.h"
-#include "HoverButton.h"
-#include "Palette.h"
+#include "ui/CardText.h"
+#include "ui/Fonts.h"
+#include "ui/HoverButton.h"
+#include "ui/Palette.h"
 
 #include "preview/LUTEngine.h"
 #include "text/Language.h"

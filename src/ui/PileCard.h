@@ -3,7 +3,7 @@
 // pile's title and count, the range of its settings and its totals. The edges of the
 // stack lift under the pointer; a click opens the pile.
 
-#include "CardPicture.h"
+#include "ui/CardPicture.h"
 
 #include "library/Scan.h"
 

@@ -1,9 +1,9 @@
-#include "PileGrid.h"
+#include "ui/PileGrid.h"
 
-#include "Fonts.h"
-#include "Palette.h"
-#include "PileCard.h"
-#include "WindowState.h"
+#include "ui/Fonts.h"
+#include "ui/Palette.h"
+#include "ui/PileCard.h"
+#include "ui/WindowState.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,10 +1,10 @@
-#include "PileHeader.h"
+#include "ui/PileHeader.h"
 
-#include "Fonts.h"
-#include "Icons.h"
-#include "Palette.h"
-#include "ProfileTag.h"
-#include "WindowState.h"
+#include "ui/Fonts.h"
+#include "ui/Icons.h"
+#include "ui/Palette.h"
+#include "ui/ProfileTag.h"
+#include "ui/WindowState.h"
 #include "text/Language.h"
 
 #include <QEvent>

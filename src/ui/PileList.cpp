@@ -1,8 +1,8 @@
-#include "PileList.h"
+#include "ui/PileList.h"
 
-#include "OverlayScrollBar.h"
-#include "PileCard.h"
-#include "PileGrid.h"
+#include "ui/OverlayScrollBar.h"
+#include "ui/PileCard.h"
+#include "ui/PileGrid.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,7 +1,7 @@
-#include "PreviewOverlay.h"
+#include "ui/PreviewOverlay.h"
 
-#include "FadeIn.h"
-#include "Fonts.h"
+#include "ui/FadeIn.h"
+#include "ui/Fonts.h"
 #include "model/Model.h"
 #include "preview/LUTEngine.h"
 #include "preview/PlayerSurface.h"

@@ -1,6 +1,6 @@
-#include "ProfileTag.h"
+#include "ui/ProfileTag.h"
 
-#include "Fonts.h"
+#include "ui/Fonts.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,9 +1,9 @@
-#include "RenameSheet.h"
+#include "ui/RenameSheet.h"
 
-#include "Fonts.h"
-#include "OverlayScrollBar.h"
-#include "Palette.h"
-#include "SettingsPanelControls.h"
+#include "ui/Fonts.h"
+#include "ui/OverlayScrollBar.h"
+#include "ui/Palette.h"
+#include "ui/SettingsPanelControls.h"
 #include "model/Preferences.h"
 #include "text/Language.h"
 

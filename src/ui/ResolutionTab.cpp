@@ -1,7 +1,7 @@
-#include "ResolutionTab.h"
+#include "ui/ResolutionTab.h"
 
-#include "Fonts.h"
-#include "Palette.h"
+#include "ui/Fonts.h"
+#include "ui/Palette.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>

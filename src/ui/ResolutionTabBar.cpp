@@ -1,7 +1,7 @@
-#include "ResolutionTabBar.h"
+#include "ui/ResolutionTabBar.h"
 
-#include "HoverButton.h"
-#include "ResolutionTab.h"
+#include "ui/HoverButton.h"
+#include "ui/ResolutionTab.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "Selection.h"
+#include "ui/Selection.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "SettingsPanelColor.h"
+#include "ui/SettingsPanelColor.h"
 
-#include "ColorTables.h"
-#include "Fonts.h"
-#include "SettingsPanelControls.h"
+#include "ui/ColorTables.h"
+#include "ui/Fonts.h"
+#include "ui/SettingsPanelControls.h"
 #include "text/Language.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "SettingsPanelControls.h"
+#include "ui/SettingsPanelControls.h"
 
-#include "Fonts.h"
-#include "Palette.h"
+#include "ui/Fonts.h"
+#include "ui/Palette.h"
 
 #include <QFontDatabase>
 #include <QFocusEvent>

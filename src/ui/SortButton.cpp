@@ -1,8 +1,8 @@
-#include "SortButton.h"
+#include "ui/SortButton.h"
 
-#include "Fonts.h"
-#include "Icons.h"
-#include "Palette.h"
+#include "ui/Fonts.h"
+#include "ui/Icons.h"
+#include "ui/Palette.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -2,7 +2,7 @@
 // The solid capsule that sorts the clips in view; it turns orange under the pointer and
 // its arrow steps forward.
 
-#include "HoverButton.h"
+#include "ui/HoverButton.h"
 
 namespace vidorra {
 

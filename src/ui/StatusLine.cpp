@@ -1,11 +1,11 @@
-#include "StatusLine.h"
+#include "ui/StatusLine.h"
 
-#include "DesktopOpen.h"
-#include "Fonts.h"
-#include "Icons.h"
-#include "Palette.h"
-#include "StatusText.h"
-#include "WindowState.h"
+#include "ui/DesktopOpen.h"
+#include "ui/Fonts.h"
+#include "ui/Icons.h"
+#include "ui/Palette.h"
+#include "ui/StatusText.h"
+#include "ui/WindowState.h"
 #include "model/Model.h"
 #include "text/Language.h"
 

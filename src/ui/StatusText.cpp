@@ -1,4 +1,4 @@
-#include "StatusText.h"
+#include "ui/StatusText.h"
 
 #include "text/Language.h"
 

@@ -1,10 +1,10 @@
-#include "TitleRow.h"
+#include "ui/TitleRow.h"
 
-#include "Appearance.h"
-#include "Fonts.h"
-#include "HoverTip.h"
-#include "IconTool.h"
-#include "Palette.h"
+#include "ui/Appearance.h"
+#include "ui/Fonts.h"
+#include "ui/HoverTip.h"
+#include "ui/IconTool.h"
+#include "ui/Palette.h"
 #include "model/Model.h"
 #include "text/Language.h"
 

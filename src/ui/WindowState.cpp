@@ -1,6 +1,6 @@
-#include "WindowState.h"
+#include "ui/WindowState.h"
 
-#include "StatusText.h"
+#include "ui/StatusText.h"
 #include "metadata/Labels.h"
 #include "model/Model.h"
 #include "text/Language.h"

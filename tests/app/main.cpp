@@ -1,7 +1,7 @@
 // Start-up and language tests run in a private home, headless.
 #include "../ui/helpers/TestHelpers.h"
 
-#include "CoverLoader.h"
+#include "preview/CoverLoader.h"
 
 using namespace vidorra;
 using namespace vidorra::uitest;

@@ -5,7 +5,7 @@
 #include "../ui/helpers/TestHelpers.h"
 #include "../metadata/Printers.h"
 
-#include "VidorraApp.h"
+#include "app/VidorraApp.h"
 #include "model/Model.h"
 #include "text/Language.h"
 #include "ui/CardGrid.h"

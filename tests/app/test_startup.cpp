@@ -3,9 +3,9 @@
 
 #include "../ui/helpers/TestHelpers.h"
 
-#include "SingleInstance.h"
-#include "VidorraApp.h"
-#include "WindowFrames.h"
+#include "app/SingleInstance.h"
+#include "app/VidorraApp.h"
+#include "app/WindowFrames.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
 #include "preview/LUTEngine.h"

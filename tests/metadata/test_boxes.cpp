@@ -1,7 +1,7 @@
 // The in-memory box walk, the moov search through positioned reads, and the track
 // duration: boxes that end early, lie about their size or claim 64-bit sizes.
-#include "BoxReader.h"
-#include "PositionedReader.h"
+#include "metadata/BoxReader.h"
+#include "metadata/PositionedReader.h"
 #include "Printers.h"
 
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
 // The three file readers on clips made by the fixture writer: the basic record and the
 // cover, the camera's metadata track with its first sample and the key list, and the
 // moov layouts (64-bit and size-0 boxes, the moov first or last, truncation).
-#include "BoxReader.h"
-#include "CameraReader.h"
+#include "metadata/BoxReader.h"
+#include "metadata/CameraReader.h"
 #include "ClipFixture.h"
-#include "PositionedReader.h"
+#include "metadata/PositionedReader.h"
 #include "Printers.h"
 
 #include <QDir>

@@ -2,10 +2,10 @@
 // the three file readers without a crash, a hang or an out-of-bounds read (the
 // sanitizer build checks the last). VIDORRA_ROBUSTNESS_ROUNDS multiplies the number
 // of flipped variants for longer runs.
-#include "BoxReader.h"
-#include "CameraReader.h"
+#include "metadata/BoxReader.h"
+#include "metadata/CameraReader.h"
 #include "ClipFixture.h"
-#include "PositionedReader.h"
+#include "metadata/PositionedReader.h"
 #include "Printers.h"
 
 #include <QRandomGenerator>

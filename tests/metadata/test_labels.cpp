@@ -1,8 +1,8 @@
 // The labels a clip is sorted and shown by, and the safety of the folder name built
 // from text inside the file.
-#include "ClipInfo.h"
-#include "Labels.h"
-#include "Language.h"
+#include "metadata/ClipInfo.h"
+#include "metadata/Labels.h"
+#include "text/Language.h"
 #include "Printers.h"
 
 #include <gtest/gtest.h>

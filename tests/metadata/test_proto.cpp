@@ -1,6 +1,6 @@
 // The schema-less protobuf decoder: wire types, malformed levels, path lookups.
 #include "Printers.h"
-#include "Proto.h"
+#include "metadata/Proto.h"
 
 #include <gtest/gtest.h>
 

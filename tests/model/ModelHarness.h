@@ -2,7 +2,7 @@
 // What the model tests share: a temporary card of fixture clips, a scripted user,
 // waiting on the event loop, and a gate that holds a scan between two chunks.
 
-#include "Model.h"
+#include "model/Model.h"
 
 #include "ClipFixture.h"
 #include "text/Language.h"

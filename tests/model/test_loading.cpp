@@ -4,7 +4,7 @@
 
 #include "ModelHarness.h"
 
-#include "Preferences.h"
+#include "model/Preferences.h"
 
 #include "metadata/Labels.h"
 

@@ -1,9 +1,9 @@
 // Colour tables from .cube files: the built-in tables written out and read back, what the
 // format allows, input ranges and 1D curves, lattices of every size through the integer
 // lookup, each malformed case with its line, and reading files off the disk.
-#include "CubeFile.h"
-#include "CubeFormat.h"
-#include "LUTEngine.h"
+#include "preview/CubeFile.h"
+#include "preview/CubeFormat.h"
+#include "preview/LUTEngine.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 // The decoders themselves: the graphics hardware taken where it decodes and given up
 // per clip, with the same pictures, wherever it does not; key frames alone; memory that
 // stays where it is however long a decoder runs.
-#include "DecodeBudget.h"
-#include "FrameGrab.h"
-#include "HardwareDecoding.h"
+#include "preview/DecodeBudget.h"
+#include "preview/FrameGrab.h"
+#include "preview/HardwareDecoding.h"
 #include "VideoClips.h"
-#include "VideoDecoder.h"
+#include "preview/VideoDecoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

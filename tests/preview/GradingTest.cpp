@@ -1,8 +1,8 @@
 // The grade at known points, the tables sampled from it, lookups through a table against
 // the grade itself, and the choice of table per clip.
-#include "AutoGrade.h"
-#include "LUTCube.h"
-#include "LUTEngine.h"
+#include "preview/AutoGrade.h"
+#include "preview/LUTCube.h"
+#include "preview/LUTEngine.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>

@@ -2,10 +2,10 @@
 // right colours, graded as 8-bit clips are, and the players decode it and loop.
 #include "VideoClips.h"
 
-#include "CoverLoader.h"
-#include "LUTEngine.h"
-#include "PlayerSurface.h"
-#include "TilePlayer.h"
+#include "preview/CoverLoader.h"
+#include "preview/LUTEngine.h"
+#include "preview/PlayerSurface.h"
+#include "preview/TilePlayer.h"
 
 #include <QMediaPlayer>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // The same .cube file applied to the same 1080p frame by FFmpeg's lut3d filter
 // (trilinear) and by our reader and lookup: at most 1 of 255 apart in every channel.
-#include "CubeFile.h"
-#include "CubeFormat.h"
+#include "preview/CubeFile.h"
+#include "preview/CubeFormat.h"
 #include "Lut3dPeer.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 // The players: scrub seeks coalesced, clamped, graded and owned; tile players capped at
 // 16, starting where they should and looping to 0.
-#include "LUTEngine.h"
-#include "PreviewPlayer.h"
-#include "TilePlayer.h"
+#include "preview/LUTEngine.h"
+#include "preview/PreviewPlayer.h"
+#include "preview/TilePlayer.h"
 #include "VideoClips.h"
 
 #include <QSignalSpy>

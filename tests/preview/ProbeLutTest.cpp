@@ -1,8 +1,8 @@
 // vidorra-probe --lut: the program grades a picture as the application does, keeps alpha
 // and the picture's kind, and refuses a bad table with the application's message.
-#include "CubeFile.h"
-#include "CubeFormat.h"
-#include "LUTEngine.h"
+#include "preview/CubeFile.h"
+#include "preview/CubeFormat.h"
+#include "preview/LUTEngine.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,11 +1,11 @@
 // The camera's low-resolution companion: taken for tiles, hover scrubbing and decoded
 // thumbnails only when it has the clip's shape and length and decodes; graded exactly as
 // the clip would be; dropped silently otherwise.
-#include "CoverLoader.h"
-#include "LUTEngine.h"
-#include "PreviewPlayer.h"
-#include "PreviewSource.h"
-#include "TilePlayer.h"
+#include "preview/CoverLoader.h"
+#include "preview/LUTEngine.h"
+#include "preview/PreviewPlayer.h"
+#include "preview/PreviewSource.h"
+#include "preview/TilePlayer.h"
 #include "VideoClips.h"
 
 #include <QDir>

@@ -1,11 +1,11 @@
 // Thumbnails: the gate's order and hand-over, where the frame is taken, the embedded
 // cover first, grading, bad files, the cache and cancellation.
-#include "CoverGate.h"
-#include "CoverLoader.h"
-#include "FrameGrab.h"
-#include "LUTEngine.h"
+#include "preview/CoverGate.h"
+#include "preview/CoverLoader.h"
+#include "preview/FrameGrab.h"
+#include "preview/LUTEngine.h"
 #include "VideoClips.h"
-#include "VideoDecoder.h"
+#include "preview/VideoDecoder.h"
 
 #include <QCoreApplication>
 #include <QTransform>

@@ -1,9 +1,9 @@
 // Looping tiles when decoding cannot keep up: turns shared fairly, key frames when a
 // decoder cannot be kept open, threads that belong to their scheduler.
-#include "DecodeBudget.h"
-#include "TilePlayer.h"
-#include "TileQueue.h"
-#include "TileScheduler.h"
+#include "preview/DecodeBudget.h"
+#include "preview/TilePlayer.h"
+#include "preview/TileQueue.h"
+#include "preview/TileScheduler.h"
 #include "VideoClips.h"
 
 #include <algorithm>

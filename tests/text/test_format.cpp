@@ -1,6 +1,6 @@
 // Filling of localised formats: placeholders in order, "%%", and the slips a
 // translation can contain (too few or too many arguments, the wrong kind).
-#include "Format.h"
+#include "text/Format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The language choice: the stored preference on first use, the system's list for
 // "system", apply and its "AppleLanguages" entry, fallback to the keys, and first use
 // from several threads at once.
-#include "Language.h"
-#include "LanguageTesting.h"
+#include "text/Language.h"
+#include "text/LanguageTesting.h"
 
 #include <QSettings>
 

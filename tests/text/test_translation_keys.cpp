@@ -2,7 +2,7 @@
 // every counted text passed to Ln has both Spanish forms and its English singular. The
 // keys are collected from the sources as they stand, so a new L("...") or Ln("...")
 // without a translation fails here.
-#include "LanguageTesting.h"
+#include "text/LanguageTesting.h"
 
 #include <QDirIterator>
 #include <QFile>

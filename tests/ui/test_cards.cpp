@@ -4,14 +4,14 @@
 
 #include "helpers/TestHelpers.h"
 
-#include "CardIcon.h"
-#include "CardReveal.h"
-#include "CardText.h"
-#include "ChaosTile.h"
-#include "ClipCard.h"
+#include "ui/CardIcon.h"
+#include "ui/CardReveal.h"
+#include "ui/CardText.h"
+#include "ui/ChaosTile.h"
+#include "ui/ClipCard.h"
 #include "ClipFixture.h"
-#include "PileCard.h"
-#include "PileList.h"
+#include "ui/PileCard.h"
+#include "ui/PileList.h"
 
 #include "preview/CoverLoader.h"
 #include "preview/LUTEngine.h"

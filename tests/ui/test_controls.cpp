@@ -3,14 +3,14 @@
 
 #include "helpers/TestHelpers.h"
 
-#include "HoverTip.h"
-#include "IconTool.h"
-#include "OpenFolderButton.h"
-#include "OrganizeButton.h"
-#include "OverlayScrollBar.h"
-#include "ResolutionTab.h"
-#include "ResolutionTabBar.h"
-#include "SortButton.h"
+#include "ui/HoverTip.h"
+#include "ui/IconTool.h"
+#include "ui/OpenFolderButton.h"
+#include "ui/OrganizeButton.h"
+#include "ui/OverlayScrollBar.h"
+#include "ui/ResolutionTab.h"
+#include "ui/ResolutionTabBar.h"
+#include "ui/SortButton.h"
 
 #include <QScrollArea>
 #include <QScrollBar>

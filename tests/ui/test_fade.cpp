@@ -3,7 +3,7 @@
 
 #include "helpers/TestHelpers.h"
 
-#include "FadeIn.h"
+#include "ui/FadeIn.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QLabel>

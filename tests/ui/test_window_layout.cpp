@@ -3,10 +3,10 @@
 
 #include "helpers/TestHelpers.h"
 
-#include "ChaosLayout.h"
-#include "GridMetrics.h"
-#include "Selection.h"
-#include "StatusText.h"
+#include "ui/ChaosLayout.h"
+#include "ui/GridMetrics.h"
+#include "ui/Selection.h"
+#include "ui/StatusText.h"
 #include "text/Language.h"
 
 #include <QSet>

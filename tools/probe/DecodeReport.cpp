@@ -1,7 +1,7 @@
 #include "DecodeReport.h"
 
-#include "PreviewSource.h"
-#include "VideoDecoder.h"
+#include "preview/PreviewSource.h"
+#include "preview/VideoDecoder.h"
 
 namespace vidorra {
 

@@ -1,7 +1,7 @@
 #include "ProbeLut.h"
 
-#include "CubeFile.h"
-#include "Language.h"
+#include "preview/CubeFile.h"
+#include "text/Language.h"
 
 #include <QColorSpace>
 #include <QFileInfo>

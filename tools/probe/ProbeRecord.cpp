@@ -1,8 +1,8 @@
 #include "ProbeRecord.h"
 
-#include "BoxReader.h"
-#include "CameraReader.h"
-#include "Labels.h"
+#include "metadata/BoxReader.h"
+#include "metadata/CameraReader.h"
+#include "metadata/Labels.h"
 
 #include <QDirIterator>
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 // vidorra-probe --lut FILE.cube IN.png OUT.png: a picture graded through a colour table.
 // vidorra-probe --verify FOLDER: an imported folder checked against its checksum file.
 #include "DecodeReport.h"
-#include "Language.h"
+#include "text/Language.h"
 #include "ProbeLut.h"
 #include "ProbeRecord.h"
 #include "import/Manifest.h"

@@ -8,7 +8,7 @@
 //
 //   vidorra_screenshots <output folder>
 
-#include "VidorraApp.h"
+#include "app/VidorraApp.h"
 #include "SampleCard.h"
 #include "ui/RenameSheet.h"
 #include "ui/Appearance.h"
@@ -23,8 +23,8 @@
 #include "ui/ChaosTile.h"
 #include "ui/ColorTables.h"
 #include "model/Model.h"
-#include "CoverLoader.h"
-#include "CubeFormat.h"
+#include "preview/CoverLoader.h"
+#include "preview/CubeFormat.h"
 #include "model/Preferences.h"
 #include "import/Importer.h"
 #include "ui/ImportBar.h"

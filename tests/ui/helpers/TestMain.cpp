@@ -1,6 +1,6 @@
 #include "TestHelpers.h"
 
-#include "CoverLoader.h"
+#include "preview/CoverLoader.h"
 
 // Every widget test runs in a private home, headless, in English and the light appearance.
 int main(int argc, char **argv)
