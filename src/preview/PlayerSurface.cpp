@@ -15,8 +15,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSlider>
-#include <QCoreApplication>
-#include <QPointer>
 #include <QThreadPool>
 #include <QToolButton>
 #include <QVideoFrame>
@@ -36,16 +34,13 @@ QString clockText(qint64 ms)
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
-// One grading thread for the full-size preview, owned by the application object, which
-// waits for it when it is destroyed.
 QThreadPool &gradePool()
 {
-    static QPointer<QThreadPool> pool;
-    if (!pool) {
-        pool = new QThreadPool(QCoreApplication::instance());
-        pool->setObjectName(QStringLiteral("preview grading"));
-        pool->setMaxThreadCount(1);
-    }
+    static QThreadPool *pool = [] {
+        auto *p = new QThreadPool;
+        p->setMaxThreadCount(1);
+        return p;
+    }();
     return *pool;
 }
 
