@@ -3,7 +3,7 @@
 // frame is painted on the card, with the clip's proxy beside it and without.
 #include "ui/ClipCard.h"
 #include "preview/FrameView.h"
-#include "ui/GridMetrics.h"
+#include "kit/GridMetrics.h"
 #include "preview/PreviewPlayer.h"
 #include "Report.h"
 #include "Runs.h"

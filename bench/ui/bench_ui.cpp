@@ -14,7 +14,7 @@
 #include "model/Model.h"
 #include "preview/CoverLoader.h"
 #include "text/Language.h"
-#include "ui/Appearance.h"
+#include "kit/Appearance.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -3,7 +3,7 @@
 #include "app/SingleInstance.h"
 #include "app/WindowFrames.h"
 #include "ui/AboutPanel.h"
-#include "ui/Appearance.h"
+#include "kit/Appearance.h"
 #include "ui/ColorTables.h"
 #include "ui/MainWindow.h"
 #include "model/Model.h"

@@ -1,7 +1,7 @@
 #include "ui/AboutPanel.h"
 
-#include "ui/Fonts.h"
-#include "ui/SettingsPanelControls.h"
+#include "kit/Fonts.h"
+#include "kit/SettingsPanelControls.h"
 #include "text/Language.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "ui/ActionRow.h"
 
-#include "ui/HoverButton.h"
-#include "ui/OpenFolderButton.h"
-#include "ui/SortButton.h"
+#include "kit/HoverButton.h"
+#include "kit/OpenFolderButton.h"
+#include "kit/SortButton.h"
 #include "ui/WindowState.h"
 #include "model/Model.h"
 #include "text/Language.h"

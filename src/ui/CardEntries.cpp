@@ -1,8 +1,8 @@
 #include "ui/CardEntries.h"
 
-#include "ui/Fonts.h"
-#include "ui/OpenFolderButton.h"
-#include "ui/Palette.h"
+#include "kit/Fonts.h"
+#include "kit/OpenFolderButton.h"
+#include "kit/Palette.h"
 #include "ui/WindowState.h"
 #include "model/Model.h"
 #include "text/Language.h"

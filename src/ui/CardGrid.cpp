@@ -1,7 +1,7 @@
 #include "ui/CardGrid.h"
 
 #include "ui/ClipCard.h"
-#include "ui/OverlayScrollBar.h"
+#include "kit/OverlayScrollBar.h"
 
 #include <QEvent>
 #include <QScrollBar>

@@ -3,7 +3,7 @@
 // rebound to other clips as the grid scrolls, so a pile of thousands costs no more than
 // a screenful.
 
-#include "ui/GridMetrics.h"
+#include "kit/GridMetrics.h"
 #include "library/Scan.h"
 
 #include <QAbstractScrollArea>

@@ -1,6 +1,6 @@
 #include "ui/ChaosTile.h"
 
-#include "ui/Palette.h"
+#include "kit/Palette.h"
 
 #include "preview/FrameView.h"
 #include "preview/TilePlayer.h"

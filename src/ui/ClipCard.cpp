@@ -1,10 +1,10 @@
 #include "ui/ClipCard.h"
 
-#include "ui/CardIcon.h"
+#include "kit/CardIcon.h"
 #include "ui/CardReveal.h"
-#include "ui/Fonts.h"
-#include "ui/HoverButton.h"
-#include "ui/Palette.h"
+#include "kit/Fonts.h"
+#include "kit/HoverButton.h"
+#include "kit/Palette.h"
 
 #include "metadata/Labels.h"
 #include "preview/FrameView.h"

@@ -1,10 +1,10 @@
 #include "ui/EmptyState.h"
 
 #include "ui/CardEntries.h"
-#include "ui/FadeIn.h"
-#include "ui/Fonts.h"
-#include "ui/Icons.h"
-#include "ui/Palette.h"
+#include "kit/FadeIn.h"
+#include "kit/Fonts.h"
+#include "kit/Icons.h"
+#include "kit/Palette.h"
 #include "model/Model.h"
 #include "text/Language.h"
 

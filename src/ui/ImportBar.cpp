@@ -1,7 +1,7 @@
 #include "ui/ImportBar.h"
 
-#include "ui/Fonts.h"
-#include "ui/Palette.h"
+#include "kit/Fonts.h"
+#include "kit/Palette.h"
 #include "model/Model.h"
 #include "text/Language.h"
 

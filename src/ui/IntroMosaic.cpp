@@ -1,10 +1,10 @@
 #include "ui/IntroMosaic.h"
 
-#include "ui/ChaosLayout.h"
+#include "kit/ChaosLayout.h"
 #include "ui/ChaosTile.h"
-#include "ui/Fonts.h"
-#include "ui/OrganizeButton.h"
-#include "ui/Palette.h"
+#include "kit/Fonts.h"
+#include "kit/OrganizeButton.h"
+#include "kit/Palette.h"
 #include "text/Language.h"
 
 #include <QEvent>

@@ -1,8 +1,8 @@
 #include "ui/MessageBar.h"
 
-#include "ui/Fonts.h"
-#include "ui/Icons.h"
-#include "ui/Palette.h"
+#include "kit/Fonts.h"
+#include "kit/Icons.h"
+#include "kit/Palette.h"
 #include "model/Model.h"
 #include "text/Language.h"
 

@@ -1,9 +1,9 @@
 #include "ui/PileCard.h"
 
 #include "ui/CardText.h"
-#include "ui/Fonts.h"
-#include "ui/HoverButton.h"
-#include "ui/Palette.h"
+#include "kit/Fonts.h"
+#include "kit/HoverButton.h"
+#include "kit/Palette.h"
 
 #include "preview/LUTEngine.h"
 #include "text/Language.h"

@@ -1,7 +1,7 @@
 #include "ui/PileGrid.h"
 
-#include "ui/Fonts.h"
-#include "ui/Palette.h"
+#include "kit/Fonts.h"
+#include "kit/Palette.h"
 #include "ui/PileCard.h"
 #include "ui/WindowState.h"
 

@@ -1,9 +1,9 @@
 #include "ui/PileHeader.h"
 
-#include "ui/Fonts.h"
-#include "ui/Icons.h"
-#include "ui/Palette.h"
-#include "ui/ProfileTag.h"
+#include "kit/Fonts.h"
+#include "kit/Icons.h"
+#include "kit/Palette.h"
+#include "kit/ProfileTag.h"
 #include "ui/WindowState.h"
 #include "text/Language.h"
 

@@ -1,6 +1,6 @@
 #include "ui/PileList.h"
 
-#include "ui/OverlayScrollBar.h"
+#include "kit/OverlayScrollBar.h"
 #include "ui/PileCard.h"
 #include "ui/PileGrid.h"
 

@@ -1,7 +1,7 @@
 #include "ui/PreviewOverlay.h"
 
-#include "ui/FadeIn.h"
-#include "ui/Fonts.h"
+#include "kit/FadeIn.h"
+#include "kit/Fonts.h"
 #include "model/Model.h"
 #include "preview/LUTEngine.h"
 #include "preview/PlayerSurface.h"

@@ -1,9 +1,9 @@
 #include "ui/RenameSheet.h"
 
-#include "ui/Fonts.h"
-#include "ui/OverlayScrollBar.h"
-#include "ui/Palette.h"
-#include "ui/SettingsPanelControls.h"
+#include "kit/Fonts.h"
+#include "kit/OverlayScrollBar.h"
+#include "kit/Palette.h"
+#include "kit/SettingsPanelControls.h"
 #include "model/Preferences.h"
 #include "text/Language.h"
 

@@ -1,8 +1,8 @@
 #include "ui/SettingsPanelColor.h"
 
 #include "ui/ColorTables.h"
-#include "ui/Fonts.h"
-#include "ui/SettingsPanelControls.h"
+#include "kit/Fonts.h"
+#include "kit/SettingsPanelControls.h"
 #include "text/Language.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "ui/StatusLine.h"
 
 #include "ui/DesktopOpen.h"
-#include "ui/Fonts.h"
-#include "ui/Icons.h"
-#include "ui/Palette.h"
+#include "kit/Fonts.h"
+#include "kit/Icons.h"
+#include "kit/Palette.h"
 #include "ui/StatusText.h"
 #include "ui/WindowState.h"
 #include "model/Model.h"

@@ -1,10 +1,10 @@
 #include "ui/TitleRow.h"
 
-#include "ui/Appearance.h"
-#include "ui/Fonts.h"
-#include "ui/HoverTip.h"
-#include "ui/IconTool.h"
-#include "ui/Palette.h"
+#include "kit/Appearance.h"
+#include "kit/Fonts.h"
+#include "kit/HoverTip.h"
+#include "kit/IconTool.h"
+#include "kit/Palette.h"
 #include "model/Model.h"
 #include "text/Language.h"
 

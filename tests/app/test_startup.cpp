@@ -9,7 +9,7 @@
 #include "model/Model.h"
 #include "model/Preferences.h"
 #include "preview/LUTEngine.h"
-#include "ui/Appearance.h"
+#include "kit/Appearance.h"
 #include "ui/ColorTables.h"
 #include "ui/EmptyState.h"
 #include "ui/MainWindow.h"

@@ -4,7 +4,7 @@
 
 #include "helpers/TestHelpers.h"
 
-#include "ui/CardIcon.h"
+#include "kit/CardIcon.h"
 #include "ui/CardReveal.h"
 #include "ui/CardText.h"
 #include "ui/ChaosTile.h"

@@ -13,7 +13,7 @@
 #include "ui/PreviewOverlay.h"
 #include "ui/SettingsPanel.h"
 #include "ui/SettingsPanelColor.h"
-#include "ui/SettingsPanelControls.h"
+#include "kit/SettingsPanelControls.h"
 
 #include "model/Model.h"
 #include "model/Preferences.h"

@@ -3,14 +3,14 @@
 
 #include "helpers/TestHelpers.h"
 
-#include "ui/HoverTip.h"
-#include "ui/IconTool.h"
-#include "ui/OpenFolderButton.h"
-#include "ui/OrganizeButton.h"
-#include "ui/OverlayScrollBar.h"
-#include "ui/ResolutionTab.h"
-#include "ui/ResolutionTabBar.h"
-#include "ui/SortButton.h"
+#include "kit/HoverTip.h"
+#include "kit/IconTool.h"
+#include "kit/OpenFolderButton.h"
+#include "kit/OrganizeButton.h"
+#include "kit/OverlayScrollBar.h"
+#include "kit/ResolutionTab.h"
+#include "kit/ResolutionTabBar.h"
+#include "kit/SortButton.h"
 
 #include <QScrollArea>
 #include <QScrollBar>

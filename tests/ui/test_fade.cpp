@@ -3,7 +3,7 @@
 
 #include "helpers/TestHelpers.h"
 
-#include "ui/FadeIn.h"
+#include "kit/FadeIn.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QLabel>

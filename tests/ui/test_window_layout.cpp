@@ -3,9 +3,9 @@
 
 #include "helpers/TestHelpers.h"
 
-#include "ui/ChaosLayout.h"
-#include "ui/GridMetrics.h"
-#include "ui/Selection.h"
+#include "kit/ChaosLayout.h"
+#include "kit/GridMetrics.h"
+#include "kit/Selection.h"
 #include "ui/StatusText.h"
 #include "text/Language.h"
 

@@ -1,6 +1,6 @@
 #include "TestHelpers.h"
 
-#include "ui/Appearance.h"
+#include "kit/Appearance.h"
 #include "ClipFixture.h"
 #include "metadata/Labels.h"
 #include "model/Model.h"

@@ -2,7 +2,7 @@
 // The large call to action of the intro: a white capsule with a soft shadow that
 // breathes gently, grows a little under the pointer and turns orange.
 
-#include "ui/HoverButton.h"
+#include "kit/HoverButton.h"
 
 #include <QImage>
 #include <QSequentialAnimationGroup>

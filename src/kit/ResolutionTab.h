@@ -3,7 +3,7 @@
 // an underline. Inside a ResolutionTabBar the bar draws one shared underline that slides
 // between tabs; a tab on its own draws its own.
 
-#include "ui/HoverButton.h"
+#include "kit/HoverButton.h"
 
 #include <QGradientStops>
 

@@ -3,7 +3,7 @@
 // "system" follows the desktop's colour-scheme setting, published by the freedesktop
 // settings portal (org.freedesktop.appearance color-scheme); without one it is light.
 
-#include "ui/Palette.h"
+#include "kit/Palette.h"
 
 #include <QObject>
 #include <QString>

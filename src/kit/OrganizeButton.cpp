@@ -1,7 +1,7 @@
-#include "ui/OrganizeButton.h"
+#include "kit/OrganizeButton.h"
 
-#include "ui/Fonts.h"
-#include "ui/Palette.h"
+#include "kit/Fonts.h"
+#include "kit/Palette.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

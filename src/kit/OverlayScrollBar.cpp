@@ -1,6 +1,6 @@
-#include "ui/OverlayScrollBar.h"
+#include "kit/OverlayScrollBar.h"
 
-#include "ui/Palette.h"
+#include "kit/Palette.h"
 
 #include <QAbstractScrollArea>
 #include <QEvent>

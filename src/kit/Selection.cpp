@@ -1,4 +1,4 @@
-#include "ui/Selection.h"
+#include "kit/Selection.h"
 
 #include <algorithm>
 

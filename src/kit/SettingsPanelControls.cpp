@@ -1,7 +1,7 @@
-#include "ui/SettingsPanelControls.h"
+#include "kit/SettingsPanelControls.h"
 
-#include "ui/Fonts.h"
-#include "ui/Palette.h"
+#include "kit/Fonts.h"
+#include "kit/Palette.h"
 
 #include <QFontDatabase>
 #include <QFocusEvent>

@@ -1,4 +1,4 @@
-#include "ui/FadeIn.h"
+#include "kit/FadeIn.h"
 
 #include <QEvent>
 #include <QGraphicsOpacityEffect>

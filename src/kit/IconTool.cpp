@@ -1,8 +1,8 @@
-#include "ui/IconTool.h"
+#include "kit/IconTool.h"
 
-#include "ui/HoverTip.h"
-#include "ui/Icons.h"
-#include "ui/Palette.h"
+#include "kit/HoverTip.h"
+#include "kit/Icons.h"
+#include "kit/Palette.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "ui/Shortcuts.h"
+#include "kit/Shortcuts.h"
 
 #include <QAction>
 #include <QKeySequence>

@@ -1,7 +1,7 @@
 #pragma once
 // The outlined capsule that opens the sorted folder in the file manager.
 
-#include "ui/HoverButton.h"
+#include "kit/HoverButton.h"
 
 namespace vidorra {
 

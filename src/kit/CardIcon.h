@@ -1,7 +1,7 @@
 #pragma once
 // A small round icon button laid over a card's picture (colour, play, reveal).
 
-#include "ui/HoverButton.h"
+#include "kit/HoverButton.h"
 
 namespace vidorra {
 

@@ -1,4 +1,4 @@
-#include "ui/HoverButton.h"
+#include "kit/HoverButton.h"
 
 #include <QEnterEvent>
 

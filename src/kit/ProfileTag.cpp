@@ -1,6 +1,6 @@
-#include "ui/ProfileTag.h"
+#include "kit/ProfileTag.h"
 
-#include "ui/Fonts.h"
+#include "kit/Fonts.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -2,8 +2,8 @@
 // A round tool button of the header row: a symbol that highlights under the pointer,
 // grows a little, and names itself in a floating tip.
 
-#include "ui/HoverButton.h"
-#include "ui/HoverTip.h"
+#include "kit/HoverButton.h"
+#include "kit/HoverTip.h"
 
 #include <QPointer>
 

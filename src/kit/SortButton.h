@@ -2,7 +2,7 @@
 // The solid capsule that sorts the clips in view; it turns orange under the pointer and
 // its arrow steps forward.
 
-#include "ui/HoverButton.h"
+#include "kit/HoverButton.h"
 
 namespace vidorra {
 

@@ -1,4 +1,4 @@
-#include "ui/ChaosLayout.h"
+#include "kit/ChaosLayout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "ui/GridMetrics.h"
+#include "kit/GridMetrics.h"
 
 #include <algorithm>
 #include <cmath>

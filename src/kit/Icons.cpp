@@ -1,4 +1,4 @@
-#include "ui/Icons.h"
+#include "kit/Icons.h"
 
 #include <QHash>
 #include <QIconEngine>

@@ -1,8 +1,8 @@
-#include "ui/DropTarget.h"
+#include "kit/DropTarget.h"
 
-#include "ui/HoverButton.h"
-#include "ui/Icons.h"
-#include "ui/Palette.h"
+#include "kit/HoverButton.h"
+#include "kit/Icons.h"
+#include "kit/Palette.h"
 
 #include <QEvent>
 #include <QMimeData>

@@ -1,4 +1,4 @@
-#include "ui/Fonts.h"
+#include "kit/Fonts.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

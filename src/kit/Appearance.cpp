@@ -1,4 +1,4 @@
-#include "ui/Appearance.h"
+#include "kit/Appearance.h"
 
 #include <QApplication>
 #include <QDBusConnection>

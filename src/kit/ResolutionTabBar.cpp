@@ -1,7 +1,7 @@
-#include "ui/ResolutionTabBar.h"
+#include "kit/ResolutionTabBar.h"
 
-#include "ui/HoverButton.h"
-#include "ui/ResolutionTab.h"
+#include "kit/HoverButton.h"
+#include "kit/ResolutionTab.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

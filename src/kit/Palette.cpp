@@ -1,4 +1,4 @@
-#include "ui/Palette.h"
+#include "kit/Palette.h"
 
 #include <QWidget>
 #include <algorithm>

@@ -1,7 +1,7 @@
-#include "ui/CardIcon.h"
+#include "kit/CardIcon.h"
 
-#include "ui/Icons.h"
-#include "ui/Palette.h"
+#include "kit/Icons.h"
+#include "kit/Palette.h"
 
 #include <QPainter>
 
