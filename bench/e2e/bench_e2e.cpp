@@ -22,9 +22,9 @@
 #include "library/Scan.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
-#include "ui/MainWindow.h"
-#include "ui/PileCard.h"
-#include "ui/PileList.h"
+#include "ui/window/MainWindow.h"
+#include "ui/piles/PileCard.h"
+#include "ui/piles/PileList.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 // area) playing 10 s of a 4K D-Log clip, once with Color off and once with it on: frames
 // shown per second, and what the grade costs.
 #include "preview/PlayerSurface.h"
-#include "ui/PreviewOverlay.h"
+#include "ui/panels/PreviewOverlay.h"
 #include "Report.h"
 #include "Runs.h"
 #include "library/Scan.h"

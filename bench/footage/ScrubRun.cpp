@@ -1,7 +1,7 @@
 // Hover scrubbing on a clip card as the pile shows it: the pointer crosses the picture
 // and back at 20 positions a second for 5 s. For each position, the time until a new
 // frame is painted on the card, with the clip's proxy beside it and without.
-#include "ui/ClipCard.h"
+#include "ui/piles/ClipCard.h"
 #include "preview/FrameView.h"
 #include "kit/GridMetrics.h"
 #include "preview/PreviewPlayer.h"

@@ -1,9 +1,9 @@
 // Sixteen 4K clips playing in the intro mosaic, as the window shows them: per tile the
 // frames shown and the longest wait for a new picture, the main thread's longest stall,
 // and the process's resident memory sampled twice a second.
-#include "ui/ChaosTile.h"
+#include "ui/intro/ChaosTile.h"
 #include "preview/FrameSource.h"
-#include "ui/IntroMosaic.h"
+#include "ui/intro/IntroMosaic.h"
 #include "MainThreadPulse.h"
 #include "ProcessStats.h"
 #include "Report.h"

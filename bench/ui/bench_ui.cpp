@@ -5,12 +5,12 @@
 //
 //   bench_ui [clips=2000]
 
-#include "ui/CardGrid.h"
-#include "ui/ClipCard.h"
+#include "ui/piles/CardGrid.h"
+#include "ui/piles/ClipCard.h"
 #include "ClipFixture.h"
 #include "PrivateHome.h"
-#include "ui/MainWindow.h"
-#include "ui/WindowState.h"
+#include "ui/window/MainWindow.h"
+#include "ui/window/WindowState.h"
 #include "model/Model.h"
 #include "preview/CoverLoader.h"
 #include "text/Language.h"

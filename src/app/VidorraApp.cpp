@@ -2,10 +2,10 @@
 
 #include "app/SingleInstance.h"
 #include "app/WindowFrames.h"
-#include "ui/AboutPanel.h"
+#include "ui/panels/AboutPanel.h"
 #include "kit/Appearance.h"
-#include "ui/ColorTables.h"
-#include "ui/MainWindow.h"
+#include "ui/window/ColorTables.h"
+#include "ui/window/MainWindow.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
 #include "text/Language.h"

@@ -10,9 +10,9 @@
 #include "model/Preferences.h"
 #include "preview/LUTEngine.h"
 #include "kit/Appearance.h"
-#include "ui/ColorTables.h"
-#include "ui/EmptyState.h"
-#include "ui/MainWindow.h"
+#include "ui/window/ColorTables.h"
+#include "ui/window/EmptyState.h"
+#include "ui/window/MainWindow.h"
 
 #include <QAction>
 #include <QDragEnterEvent>

@@ -3,8 +3,8 @@
 
 #include "helpers/TestHelpers.h"
 
-#include "ui/MainWindow.h"
-#include "ui/RenameSheet.h"
+#include "ui/window/MainWindow.h"
+#include "ui/panels/RenameSheet.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
 #include "rename/Rename.h"

@@ -6,7 +6,7 @@
 #include "kit/ChaosLayout.h"
 #include "kit/GridMetrics.h"
 #include "kit/Selection.h"
-#include "ui/StatusText.h"
+#include "ui/window/StatusText.h"
 #include "text/Language.h"
 
 #include <QSet>
