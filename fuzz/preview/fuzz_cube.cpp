@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     const CubeTable &table = std::get<CubeTable>(parsed);
     const qint64 n = table.size;
-    check(n == 0 || (n >= kCubeMinSize && n <= kCubeMaxSize));
-    check(table.curveSize == 0 || (table.curveSize >= kCubeMinSize && table.curveSize <= kCurveMaxSize));
+    check(n == 0 || (n >= cubeMinSize && n <= cubeMaxSize));
+    check(table.curveSize == 0 || (table.curveSize >= cubeMinSize && table.curveSize <= curveMaxSize));
     check(n > 0 || table.curveSize > 0);
     check(qint64(table.lattice.size()) == 3 * n * n * n && qint64(table.curve.size()) == 3 * qint64(table.curveSize));
     check(finite(table.lattice) && finite(table.curve));

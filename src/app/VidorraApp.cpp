@@ -9,6 +9,7 @@
 #include "model/Model.h"
 #include "model/Preferences.h"
 #include "text/Language.h"
+#include "text/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -53,7 +54,7 @@ void VidorraApp::willFinishLaunching()
 {
     const QString stored = Preferences::appearance();
     applyAppearance(stored.isEmpty() ? std::nullopt : std::optional<QString>(stored));
-    QSettings settings(QStringLiteral("Vidorra"), QStringLiteral("Vidorra"));
+    QSettings settings = settingsStore();
     resetSavedFramesOnce(settings);
 }
 

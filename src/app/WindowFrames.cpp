@@ -1,6 +1,7 @@
 #include "app/WindowFrames.h"
 
 #include "model/Preferences.h"
+#include "text/SettingsStore.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -12,16 +13,12 @@
 
 namespace vidorra {
 
-namespace {
-// The same store the preferences use.
-#define VIDORRA_SETTINGS(name) QSettings name(QStringLiteral("Vidorra"), QStringLiteral("Vidorra"))
-}
 
 QString mainFrameKey() { return QStringLiteral("NSWindow Frame main"); }
 
 int resetSavedFramesOnce(QSettings &settings)
 {
-    if (settings.value(QLatin1String(Preferences::kWindowSizeReset)).toBool())
+    if (settings.value(QLatin1String(Preferences::windowSizeResetKey)).toBool())
         return 0;
     int removed = 0;
     const QStringList keys = settings.allKeys();
@@ -31,7 +28,7 @@ int resetSavedFramesOnce(QSettings &settings)
             ++removed;
         }
     }
-    settings.setValue(QLatin1String(Preferences::kWindowSizeReset), true);
+    settings.setValue(QLatin1String(Preferences::windowSizeResetKey), true);
     settings.sync();
     return removed;
 }
@@ -75,7 +72,7 @@ FrameKeeper::FrameKeeper(QWidget *window) : QObject(window), window(window), deb
 
 void FrameKeeper::restore()
 {
-    VIDORRA_SETTINGS(settings);
+    QSettings settings = settingsStore();
     const QByteArray saved = settings.value(mainFrameKey()).toByteArray();
     if (saved.isEmpty() || !window->restoreGeometry(saved))
         window->resize(defaultWindowWidth, defaultWindowHeight);
@@ -85,7 +82,7 @@ void FrameKeeper::save()
 {
     if (!window->isVisible())
         return;
-    VIDORRA_SETTINGS(settings);
+    QSettings settings = settingsStore();
     settings.setValue(mainFrameKey(), window->saveGeometry());
 }
 

@@ -1,4 +1,5 @@
 #include "kit/DropTarget.h"
+#include "kit/Easing.h"
 
 #include "kit/HoverButton.h"
 #include "kit/Icons.h"

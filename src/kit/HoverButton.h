@@ -3,15 +3,9 @@
 // pointer's presence is tracked and eased in and out over the control's own duration.
 
 #include <QAbstractButton>
-#include <QEasingCurve>
 #include <QVariantAnimation>
 
 namespace vidorra {
-
-// The ease-out and ease-in-out curves the window animates with (cubic Béziers
-// (0, 0, 0.58, 1) and (0.42, 0, 0.58, 1)).
-QEasingCurve easeOut();
-QEasingCurve easeInOut();
 
 class HoverButton : public QAbstractButton {
     Q_OBJECT

@@ -1,4 +1,5 @@
 #include "kit/OrganizeButton.h"
+#include "kit/Easing.h"
 
 #include "kit/Fonts.h"
 #include "kit/Palette.h"

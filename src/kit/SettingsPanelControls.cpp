@@ -25,8 +25,8 @@ QColor withAlpha(QColor c, double alpha)
     return c;
 }
 
-constexpr int kSegmentHeight = 24;
-constexpr int kSegmentPad = 10;
+constexpr int segmentHeight = 24;
+constexpr int segmentPad = 10;
 
 } // namespace
 
@@ -96,7 +96,7 @@ QSize SegmentedChoice::sizeHint() const
     int widest = 0;
     for (const auto &s : segments)
         widest = std::max(widest, fm.horizontalAdvance(s.text));
-    return QSize(int(segments.size()) * (widest + 2 * kSegmentPad) + 4, kSegmentHeight);
+    return QSize(int(segments.size()) * (widest + 2 * segmentPad) + 4, segmentHeight);
 }
 
 QSize SegmentedChoice::minimumSizeHint() const
@@ -183,8 +183,8 @@ void SegmentedChoice::choose(int index)
 // ---- SwitchToggle ----
 
 namespace {
-constexpr int kSwitchWidth = 32;
-constexpr int kSwitchHeight = 18;
+constexpr int switchWidth = 32;
+constexpr int switchHeight = 18;
 } // namespace
 
 SwitchToggle::SwitchToggle(const QString &text, QWidget *parent) : QAbstractButton(parent)
@@ -200,12 +200,12 @@ SwitchToggle::SwitchToggle(const QString &text, QWidget *parent) : QAbstractButt
 QSize SwitchToggle::sizeHint() const
 {
     const QFontMetrics fm(font());
-    return QSize(fm.horizontalAdvance(text()) + 12 + kSwitchWidth, std::max(kSwitchHeight + 4, fm.height()));
+    return QSize(fm.horizontalAdvance(text()) + 12 + switchWidth, std::max(switchHeight + 4, fm.height()));
 }
 
 QRect SwitchToggle::switchRect() const
 {
-    return QRect(width() - kSwitchWidth - 1, (height() - kSwitchHeight) / 2, kSwitchWidth, kSwitchHeight);
+    return QRect(width() - switchWidth - 1, (height() - switchHeight) / 2, switchWidth, switchHeight);
 }
 
 void SwitchToggle::paintEvent(QPaintEvent *)

@@ -2,21 +2,20 @@
 
 #include "rename/Rename.h"
 
+#include "text/SettingsStore.h"
+
 #include <QSettings>
 
 namespace vidorra::Preferences {
 
 namespace {
 
-QSettings store()
-{
-    return QSettings(QStringLiteral("Vidorra"), QStringLiteral("Vidorra"));
-}
+QSettings store() { return settingsStore(); }
 
 // Written through at once, so nothing depends on a clean quit.
 void write(const char *key, const QVariant &value)
 {
-    QSettings settings(QStringLiteral("Vidorra"), QStringLiteral("Vidorra"));
+    QSettings settings = store();
     settings.setValue(QLatin1String(key), value);
     settings.sync();
 }
@@ -34,39 +33,39 @@ bool flag(const char *key)
 
 } // namespace
 
-QString appLanguage() { return text(kAppLanguage, QStringLiteral("system")); }
-void setAppLanguage(const QString &code) { write(kAppLanguage, code); }
+QString appLanguage() { return text(appLanguageKey, QStringLiteral("system")); }
+void setAppLanguage(const QString &code) { write(appLanguageKey, code); }
 
-QString appearance() { return text(kAppearance, QStringLiteral("system")); }
-void setAppearance(const QString &mode) { write(kAppearance, mode); }
+QString appearance() { return text(appearanceKey, QStringLiteral("system")); }
+void setAppearance(const QString &mode) { write(appearanceKey, mode); }
 
-bool skipIntro() { return flag(kSkipIntro); }
-void setSkipIntro(bool skip) { write(kSkipIntro, skip); }
+bool skipIntro() { return flag(skipIntroKey); }
+void setSkipIntro(bool skip) { write(skipIntroKey, skip); }
 
-QString renameTemplate() { return text(kRenameTemplate, defaultRenameTemplate()); }
-void setRenameTemplate(const QString &templ) { write(kRenameTemplate, templ); }
+QString renameTemplate() { return text(renameTemplateKey, defaultRenameTemplate()); }
+void setRenameTemplate(const QString &templ) { write(renameTemplateKey, templ); }
 
 std::optional<QString> lastFolderPath()
 {
-    const QVariant v = store().value(QLatin1String(kLastFolderPath));
+    const QVariant v = store().value(QLatin1String(lastFolderPathKey));
     if (!v.isValid())
         return std::nullopt;
     return v.toString();
 }
-void setLastFolderPath(const QString &path) { write(kLastFolderPath, path); }
+void setLastFolderPath(const QString &path) { write(lastFolderPathKey, path); }
 
 std::optional<QString> importFolder()
 {
-    const QString path = store().value(QLatin1String(kImportFolder)).toString();
+    const QString path = store().value(QLatin1String(importFolderKey)).toString();
     return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
 }
-void setImportFolder(const QString &path) { write(kImportFolder, path); }
+void setImportFolder(const QString &path) { write(importFolderKey, path); }
 
-bool windowSized() { return flag(kWindowSized); }
-void setWindowSized(bool sized) { write(kWindowSized, sized); }
+bool windowSized() { return flag(windowSizedKey); }
+void setWindowSized(bool sized) { write(windowSizedKey, sized); }
 
-bool windowSizeReset() { return flag(kWindowSizeReset); }
-void setWindowSizeReset(bool done) { write(kWindowSizeReset, done); }
+bool windowSizeReset() { return flag(windowSizeResetKey); }
+void setWindowSizeReset(bool done) { write(windowSizeResetKey, done); }
 
 std::optional<QString> lutPath(const char *key)
 {

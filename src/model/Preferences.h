@@ -8,20 +8,20 @@
 
 namespace vidorra::Preferences {
 
-inline constexpr const char *kAppLanguage = "appLanguage";
-inline constexpr const char *kAppleLanguages = "AppleLanguages"; // written by Language::apply
-inline constexpr const char *kAppearance = "appearance";
-inline constexpr const char *kSkipIntro = "skipIntro";
-inline constexpr const char *kRenameTemplate = "renameTemplate";
-inline constexpr const char *kLastFolderPath = "lastFolderPath";
-inline constexpr const char *kWindowSized = "windowSized4";
-inline constexpr const char *kWindowSizeReset = "windowSizeReset2";
+inline constexpr const char *appLanguageKey = "appLanguage";
+inline constexpr const char *appleLanguagesKey = "AppleLanguages"; // written by Language::apply
+inline constexpr const char *appearanceKey = "appearance";
+inline constexpr const char *skipIntroKey = "skipIntro";
+inline constexpr const char *renameTemplateKey = "renameTemplate";
+inline constexpr const char *lastFolderPathKey = "lastFolderPath";
+inline constexpr const char *windowSizedKey = "windowSized4";
+inline constexpr const char *windowSizeResetKey = "windowSizeReset2";
 // The .cube file chosen for the grade of D-Log, D-Log 2, and the other log and HLG profiles.
-inline constexpr const char *kLutPathDLog = "lutPath.dLog";
-inline constexpr const char *kLutPathDLog2 = "lutPath.dLog2";
-inline constexpr const char *kLutPathGeneral = "lutPath.general";
+inline constexpr const char *lutPathDLogKey = "lutPath.dLog";
+inline constexpr const char *lutPathDLog2Key = "lutPath.dLog2";
+inline constexpr const char *lutPathGeneralKey = "lutPath.general";
 // The folder that imports from cards go into, each in a sub-folder of its own.
-inline constexpr const char *kImportFolder = "importFolder";
+inline constexpr const char *importFolderKey = "importFolder";
 
 // "system", "en" or "es"; "system" when absent.
 QString appLanguage();

@@ -24,7 +24,7 @@ public:
     ParallelReader(const QList<CollectedFile> &files, const ScanTokenPtr &token, const QStringList &urls,
                    const ScanHooks &hooks)
         : files_(files), token_(token), urls_(urls), hooks_(hooks),
-          chunks_((files.size() + kScanChunk - 1) / kScanChunk), slots_(files.size()), chunkDone_(chunks_, false)
+          chunks_((files.size() + scanChunk - 1) / scanChunk), slots_(files.size()), chunkDone_(chunks_, false)
     {
         // Counted before any starts: a worker that finds nothing left stops at once.
         const int count = std::clamp(QThread::idealThreadCount(), 1, int(std::max<qsizetype>(chunks_, 1)));
@@ -49,8 +49,8 @@ public:
         }
         QList<Planned> records;
         while (nextReady()) {
-            const qsizetype first = handedChunks_ * kScanChunk;
-            const qsizetype end = std::min(first + kScanChunk, files_.size());
+            const qsizetype first = handedChunks_ * scanChunk;
+            const qsizetype end = std::min(first + scanChunk, files_.size());
             for (qsizetype k = first; k < end; ++k)
                 records.append(std::move(*slots_[k]));
             ++handedChunks_;
@@ -70,10 +70,10 @@ private:
             const qsizetype chunk = nextChunk_.fetch_add(1);
             if (chunk >= chunks_ || token_->cancelled.load())
                 break;
-            const qsizetype first = chunk * kScanChunk;
+            const qsizetype first = chunk * scanChunk;
             if (hooks_.beforeChunk)
                 hooks_.beforeChunk(urls_, int(first));
-            const qsizetype end = std::min(first + kScanChunk, files_.size());
+            const qsizetype end = std::min(first + scanChunk, files_.size());
             for (qsizetype k = first; k < end; ++k)
                 slots_[k] = analyze(files_[k].url, files_[k].direct); // slots are disjoint
             std::lock_guard lock(mutex_);

@@ -16,10 +16,10 @@ namespace vidorra {
 
 // Files a reader claims at a time: few enough that batches stay in collected order
 // without waiting long for a straggler, many enough that claiming costs nothing.
-inline constexpr int kScanChunk = 32;
+inline constexpr int scanChunk = 32;
 // Batches are handed on at most this often (plus once at the end), because every
 // batch rebuilds the library and redraws the window.
-inline constexpr int kScanUpdateIntervalMs = 250;
+inline constexpr int scanUpdateIntervalMs = 250;
 
 // Where the scan hands its results. The functions are called on the scan thread and
 // must post to the model themselves.
@@ -65,7 +65,7 @@ struct ScanSink {
 struct ScanHooks {
     // Batches are handed on when this much has passed since the last one; a negative
     // value hands on every chunk by itself.
-    int updateIntervalMs = kScanUpdateIntervalMs;
+    int updateIntervalMs = scanUpdateIntervalMs;
     // Called on a reader thread before each chunk is read, after the cancellation
     // check, with the scan's sources and the index of the chunk's first file. Chunks
     // before it are handed on meanwhile; chunks after it wait for it.

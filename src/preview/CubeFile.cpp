@@ -67,7 +67,7 @@ void openCube(const QString &path, OpenFile &file)
         file.error = fileError(CubeError::Kind::folder);
     else if (!S_ISREG(st.st_mode))
         file.error = fileError(CubeError::Kind::notRegularFile);
-    else if (st.st_size > kCubeMaxFileBytes) {
+    else if (st.st_size > cubeMaxFileBytes) {
         file.error = fileError(CubeError::Kind::tooLarge);
         file.error->found = st.st_size;
     }
@@ -88,16 +88,16 @@ CubeFile parseOpen(OpenFile &file)
     out.stamp = file.stamp;
     // The size may have changed since fstat: read to the end, but never past the limit.
     std::string text;
-    text.resize(size_t(std::min(file.stamp.size, kCubeMaxFileBytes)) + 1);
+    text.resize(size_t(std::min(file.stamp.size, cubeMaxFileBytes)) + 1);
     size_t have = 0;
     for (;;) {
         if (have == text.size()) {
-            if (qint64(have) > kCubeMaxFileBytes) {
+            if (qint64(have) > cubeMaxFileBytes) {
                 out.error = fileError(CubeError::Kind::tooLarge);
                 out.error->found = qint64(have);
                 return out;
             }
-            text.resize(std::min<size_t>(text.size() * 2, size_t(kCubeMaxFileBytes) + 1));
+            text.resize(std::min<size_t>(text.size() * 2, size_t(cubeMaxFileBytes) + 1));
         }
         const ssize_t got = ::read(file.fd, text.data() + have, text.size() - have);
         if (got < 0 && errno == EINTR)

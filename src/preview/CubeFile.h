@@ -1,6 +1,6 @@
 #pragma once
 // .cube files on disk: read safely (regular files only, never blocking on a pipe, never
-// more than kCubeMaxFileBytes), read once and shared while they stay unchanged, and the
+// more than cubeMaxFileBytes), read once and shared while they stay unchanged, and the
 // message that tells the user what is wrong with one.
 
 #include "preview/CubeFormat.h"
@@ -11,7 +11,7 @@
 namespace vidorra {
 
 // Far above any real table (129^3 entries of long decimals take about 130 MB).
-inline constexpr qint64 kCubeMaxFileBytes = qint64(256) << 20;
+inline constexpr qint64 cubeMaxFileBytes = qint64(256) << 20;
 
 // Which file, as it was: a file rewritten or replaced gets another stamp.
 struct FileStamp {

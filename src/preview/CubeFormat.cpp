@@ -12,7 +12,7 @@ namespace vidorra {
 
 namespace {
 
-constexpr int kTitleMaxChars = 200;
+constexpr int titleMaxChars = 200;
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
@@ -264,9 +264,9 @@ std::optional<CubeError> Parser::keyword(std::string_view word, const char *rest
     if (entries)
         return errorAt(CubeError::Kind::keywordAfterEntries, at, shown(word));
     if (equalsKeyword(word, "LUT_3D_SIZE"))
-        return size(word, rest, e, table.size, kCubeMaxSize);
+        return size(word, rest, e, table.size, cubeMaxSize);
     if (equalsKeyword(word, "LUT_1D_SIZE"))
-        return size(word, rest, e, table.curveSize, kCurveMaxSize);
+        return size(word, rest, e, table.curveSize, curveMaxSize);
     if (equalsKeyword(word, "DOMAIN_MIN"))
         return range(domain, true, word, rest, e, 3);
     if (equalsKeyword(word, "DOMAIN_MAX"))
@@ -298,7 +298,7 @@ std::optional<CubeError> Parser::title(const char *rest, const char *e)
     }
     while (last > b && isBlank(last[-1]))
         --last;
-    QString title = QString::fromUtf8(b, qsizetype(std::min<qint64>(last - b, 4 * kTitleMaxChars))).left(kTitleMaxChars);
+    QString title = QString::fromUtf8(b, qsizetype(std::min<qint64>(last - b, 4 * titleMaxChars))).left(titleMaxChars);
     // Shortened, it may end in blanks again; a title never does.
     while (!title.isEmpty() && title.back().isSpace())
         title.chop(1);
@@ -320,7 +320,7 @@ std::optional<CubeError> Parser::size(std::string_view word, const char *rest, c
         error.expected = 1;
         return error;
     }
-    if (ec == std::errc::result_out_of_range || n < kCubeMinSize || n > most) {
+    if (ec == std::errc::result_out_of_range || n < cubeMinSize || n > most) {
         CubeError error = errorAt(CubeError::Kind::sizeOutOfRange, at, shown(word));
         error.value = shown(std::string_view(b, size_t(last - b)));
         error.expected = most;

@@ -21,9 +21,9 @@
 
 namespace vidorra {
 
-inline constexpr int kCubeMinSize = 2;
-inline constexpr int kCubeMaxSize = 129;      // LUT_3D_SIZE
-inline constexpr int kCurveMaxSize = 65536;   // LUT_1D_SIZE
+inline constexpr int cubeMinSize = 2;
+inline constexpr int cubeMaxSize = 129;      // LUT_3D_SIZE
+inline constexpr int curveMaxSize = 65536;   // LUT_1D_SIZE
 
 // What a .cube file says.
 struct CubeTable {

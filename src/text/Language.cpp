@@ -1,13 +1,14 @@
 #include "text/Language.h"
+
 #include "text/Format.h"
 #include "text/LanguageTesting.h"
+#include "text/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QThread>
 #include <QTranslator>
 
@@ -22,15 +23,15 @@ namespace {
 
 // The tables live under this resource folder, one "<code>.lproj" folder per language;
 // English has none, its texts are the keys.
-const QString kRoot = QStringLiteral(":/i18n");
-const QString kTableName = QStringLiteral("vidorra.qm");
+const QString i18nRoot = QStringLiteral(":/i18n");
+const QString tableName = QStringLiteral("vidorra.qm");
 // English forms of the counted texts ("%n clip" beside the key "%n clips"); outside any
 // ".lproj" folder, since English texts are otherwise the keys themselves.
-const QString kEnglishCounts = QStringLiteral(":/i18n/counts/en.qm");
-const char kContext[] = "Vidorra";
+const QString englishCountsTable = QStringLiteral(":/i18n/counts/en.qm");
+const char translationContext[] = "Vidorra";
 
 // The shipped languages, in order of preference when nothing matches.
-const QStringList kShipped = {QStringLiteral("en"), QStringLiteral("es")};
+const QStringList shippedLanguages = {QStringLiteral("en"), QStringLiteral("es")};
 
 struct Bundle {
     QString path;                               // folder the texts come from
@@ -42,10 +43,6 @@ std::shared_ptr<const Bundle> gBundle;           // guarded by gMutex
 std::optional<QStringList> gSystemOverride;      // guarded by gMutex
 int gLazyCreations = 0;                          // guarded by gMutex
 
-QSettings settings()
-{
-    return QSettings(QStringLiteral("Vidorra"), QStringLiteral("Vidorra"));
-}
 
 // The language part of a tag such as "es-MX", "es_ES" or "en".
 QString languageOf(const QString &tag)
@@ -59,10 +56,10 @@ QString bestMatch(const QStringList &preferences)
 {
     for (const QString &tag : preferences) {
         const QString lang = languageOf(tag.trimmed());
-        if (kShipped.contains(lang))
+        if (shippedLanguages.contains(lang))
             return lang;
     }
-    return kShipped.first();
+    return shippedLanguages.first();
 }
 
 QStringList systemLanguagesLocked()
@@ -76,15 +73,15 @@ std::shared_ptr<const Bundle> resolve(const QString &code, const QStringList &sy
 {
     const QString lang = code == QLatin1String("system") ? bestMatch(system) : code;
     auto bundle = std::make_shared<Bundle>();
-    bundle->path = kRoot;
+    bundle->path = i18nRoot;
     // Only a plain code names a folder; anything with a path separator falls back to English.
     if (lang.isEmpty() || lang.contains(u'/') || lang.contains(u'\\'))
         return bundle;
-    const QString folder = kRoot + u'/' + lang + QStringLiteral(".lproj");
+    const QString folder = i18nRoot + u'/' + lang + QStringLiteral(".lproj");
     if (!QFileInfo(folder).isDir())
         return bundle;
     auto translator = std::make_unique<QTranslator>();
-    if (!translator->load(folder + u'/' + kTableName))
+    if (!translator->load(folder + u'/' + tableName))
         return bundle;
     bundle->path = folder;
     bundle->translator = std::move(translator);
@@ -97,7 +94,7 @@ std::shared_ptr<const Bundle> current()
 {
     std::lock_guard lock(gMutex);
     if (!gBundle) {
-        const QVariant stored = settings().value(QStringLiteral("appLanguage"));
+        const QVariant stored = settingsStore().value(QStringLiteral("appLanguage"));
         const QString code = stored.isValid() ? stored.toString() : QStringLiteral("system");
         gBundle = resolve(code, systemLanguagesLocked());
         ++gLazyCreations;
@@ -110,7 +107,7 @@ const QTranslator &englishCounts()
 {
     static const QTranslator *table = [] {
         auto *t = new QTranslator;
-        (void)t->load(kEnglishCounts);
+        (void)t->load(englishCountsTable);
         return t;
     }();
     return *table;
@@ -139,7 +136,7 @@ QString L(const QString &key, const QVariantList &args)
         // QTranslator::translate only reads the loaded table, so concurrent calls are safe;
         // the shared pointer keeps the table alive across a concurrent apply.
         const QByteArray utf8 = key.toUtf8();
-        QString found = bundle->translator->translate(kContext, utf8.constData());
+        QString found = bundle->translator->translate(translationContext, utf8.constData());
         if (!found.isEmpty())
             text = std::move(found);
     }
@@ -156,9 +153,9 @@ QString Ln(const QString &key, qint64 count, const QVariantList &args)
     const int n = int(std::clamp<qint64>(count, 0, std::numeric_limits<int>::max()));
     QString text;
     if (bundle->translator)
-        text = bundle->translator->translate(kContext, utf8.constData(), nullptr, n);
+        text = bundle->translator->translate(translationContext, utf8.constData(), nullptr, n);
     if (text.isEmpty())
-        text = englishCounts().translate(kContext, utf8.constData(), nullptr, n);
+        text = englishCounts().translate(translationContext, utf8.constData(), nullptr, n);
     if (text.isEmpty())
         text = key;
     text.replace(QLatin1String("%n"), QString::number(count));
@@ -173,7 +170,7 @@ void apply(const QString &code)
         std::lock_guard lock(gMutex);
         gBundle = resolve(code, systemLanguagesLocked());
     }
-    QSettings store = settings();
+    QSettings store = settingsStore();
     if (code == QLatin1String("system"))
         store.remove(QStringLiteral("AppleLanguages"));
     else
@@ -223,12 +220,12 @@ QString bundlePath()
 
 QString spanishTablePath()
 {
-    return kRoot + QStringLiteral("/es.lproj/") + kTableName;
+    return i18nRoot + QStringLiteral("/es.lproj/") + tableName;
 }
 
 QString englishCountsPath()
 {
-    return kEnglishCounts;
+    return englishCountsTable;
 }
 
 } // namespace Language

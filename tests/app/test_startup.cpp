@@ -265,7 +265,7 @@ TEST(Launch, ChosenColorTablesAreReadAtLaunchAndAgainWhenTheApplicationBecomesAc
         f.write("LUT_3D_SIZE 2\n" + entries);
     };
     write("0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
-    Preferences::setLutPath(Preferences::kLutPathDLog2, path);
+    Preferences::setLutPath(Preferences::lutPathDLog2Key, path);
     VidorraApp app;
     app.launch({});
     ColorTables *tables = app.window()->colorTables();

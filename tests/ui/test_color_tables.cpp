@@ -97,7 +97,7 @@ TEST_F(ColorTablesTest, ChoosingPutsATableInForceAndABadFileChangesNothing)
     const CubePtr warm = LUTEngine::table(Grade::dLog);
     EXPECT_NE(warm, LUTEngine::dLog());
     EXPECT_EQ(LUTEngine::table(Grade::dLog2), LUTEngine::dLog2());   // other profiles keep theirs
-    EXPECT_EQ(Preferences::lutPath(Preferences::kLutPathDLog), answer);
+    EXPECT_EQ(Preferences::lutPath(Preferences::lutPathDLogKey), answer);
     EXPECT_EQ(section->valueLabel(Grade::dLog)->text(), QStringLiteral("Warm look"));
     EXPECT_EQ(section->valueLabel(Grade::dLog)->toolTip(), answer);
     ASSERT_TRUE(waitUntil([&] { return panel.isVisible(); }));   // back after the dialog
@@ -117,7 +117,7 @@ TEST_F(ColorTablesTest, ChoosingPutsATableInForceAndABadFileChangesNothing)
         ASSERT_TRUE(settle(tables, [&] { QTest::mouseClick(section->chooseButton(Grade::dLog), Qt::LeftButton); }));
         EXPECT_EQ(model.message(), QStringLiteral("Color table not loaded, the grade stays as it was:\n") + b.says);
         EXPECT_EQ(LUTEngine::table(Grade::dLog), warm);
-        EXPECT_TRUE(Preferences::lutPath(Preferences::kLutPathDLog)->endsWith(QStringLiteral("/warm.cube")));
+        EXPECT_TRUE(Preferences::lutPath(Preferences::lutPathDLogKey)->endsWith(QStringLiteral("/warm.cube")));
         EXPECT_EQ(section->valueLabel(Grade::dLog)->text(), QStringLiteral("Warm look"));
     }
     EXPECT_EQ(changed.size(), 1);
@@ -136,7 +136,7 @@ TEST_F(ColorTablesTest, ChoosingPutsATableInForceAndABadFileChangesNothing)
     ASSERT_TRUE(waitUntil([&] { return section->builtInButton(Grade::dLog)->isVisible(); }));
     QTest::mouseClick(section->builtInButton(Grade::dLog), Qt::LeftButton);
     EXPECT_EQ(LUTEngine::table(Grade::dLog), LUTEngine::dLog());
-    EXPECT_FALSE(Preferences::lutPath(Preferences::kLutPathDLog));
+    EXPECT_FALSE(Preferences::lutPath(Preferences::lutPathDLogKey));
     EXPECT_EQ(section->valueLabel(Grade::dLog)->text(), QStringLiteral("Built-in"));
     EXPECT_FALSE(section->builtInButton(Grade::dLog)->isVisible());
 
@@ -179,7 +179,7 @@ TEST_F(ColorTablesTest, TheChoiceSurvivesARestartAndAMissingFileIsSaidOnce)
     EXPECT_EQ(model.message(),
               QStringLiteral("Color table not loaded, the grade stays as it was:\nteal.cube: No such file or directory"));
     EXPECT_EQ(LUTEngine::table(Grade::dLog2), LUTEngine::dLog2());
-    EXPECT_EQ(Preferences::lutPath(Preferences::kLutPathDLog2), path);
+    EXPECT_EQ(Preferences::lutPath(Preferences::lutPathDLog2Key), path);
     panel.popup();
     EXPECT_EQ(panel.colorSection()->valueLabel(Grade::dLog2)->text(),
               QStringLiteral("teal.cube (not loaded, built-in in use)"));
@@ -239,7 +239,7 @@ TEST_F(ColorTablesTest, AFileChangedOnDiskIsReadAgainAndABrokenChangeKeepsTheTab
         tables.refresh();
     }));
     EXPECT_EQ(tables.state(Grade::general).name, QStringLiteral("Other"));
-    EXPECT_EQ(Preferences::lutPath(Preferences::kLutPathGeneral), other);
+    EXPECT_EQ(Preferences::lutPath(Preferences::lutPathGeneralKey), other);
 }
 
 TEST_F(ColorTablesTest, ExportWritesTheBuiltInGradeThatReadsBackBitForBit)

@@ -20,10 +20,10 @@ namespace vidorra {
 
 namespace {
 
-constexpr int kPadSides = 60;
-constexpr int kPadTopBottom = 44;
-constexpr int kSpacing = 10;
-constexpr qreal kCornerRadius = 5;
+constexpr int padSides = 60;
+constexpr int padTopBottom = 44;
+constexpr int nameSpacing = 10;
+constexpr qreal cornerRadius = 5;
 
 } // namespace
 
@@ -206,21 +206,21 @@ void PreviewOverlay::layoutContent()
     if (!surface_)
         return;
     const int nameHeight = name->fontMetrics().height();
-    const QRect area = rect().adjusted(kPadSides, kPadTopBottom, -kPadSides, -kPadTopBottom);
-    const QSize room(std::max(1, area.width()), std::max(1, area.height() - kSpacing - nameHeight));
+    const QRect area = rect().adjusted(padSides, padTopBottom, -padSides, -padTopBottom);
+    const QSize room(std::max(1, area.width()), std::max(1, area.height() - nameSpacing - nameHeight));
     const QSize shown = videoSize().scaled(room, Qt::KeepAspectRatio);
-    const int stack = shown.height() + kSpacing + nameHeight;
+    const int stack = shown.height() + nameSpacing + nameHeight;
     const int top = area.top() + (area.height() - stack) / 2;
     const QRect picture(area.left() + (area.width() - shown.width()) / 2, top, shown.width(), shown.height());
     if (surface_->geometry() != picture) {
         surface_->setGeometry(picture);
         QPainterPath rounded;
-        rounded.addRoundedRect(QRectF(0, 0, picture.width(), picture.height()), kCornerRadius, kCornerRadius);
+        rounded.addRoundedRect(QRectF(0, 0, picture.width(), picture.height()), cornerRadius, cornerRadius);
         surface_->setMask(QRegion(rounded.toFillPolygon().toPolygon()));
     }
     name->setText(name->fontMetrics().elidedText(m->preview() ? QFileInfo(m->preview()->url).fileName() : QString(),
                                                  Qt::ElideMiddle, area.width()));
-    name->setGeometry(area.left(), picture.bottom() + 1 + kSpacing, area.width(), nameHeight);
+    name->setGeometry(area.left(), picture.bottom() + 1 + nameSpacing, area.width(), nameHeight);
     problem->setGeometry(picture);
 }
 

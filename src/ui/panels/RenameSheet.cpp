@@ -62,9 +62,9 @@ private:
 
 namespace {
 
-constexpr int kSheetWidth = 600;
-constexpr int kSheetHeight = 440;
-constexpr int kEntrySpacing = 6;
+constexpr int sheetWidth = 600;
+constexpr int sheetHeight = 440;
+constexpr int entrySpacing = 6;
 
 // One entry: the old name in the secondary colour above the new name, each on one line
 // and shortened in the middle, so the clip number at the end stays readable.
@@ -75,7 +75,7 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override
     {
         const QFontMetrics fm(panelMonoFont(11));
-        return QSize(100, 2 * fm.height() + 1 + kEntrySpacing);
+        return QSize(100, 2 * fm.height() + 1 + entrySpacing);
     }
 
     void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override
@@ -190,7 +190,7 @@ RenameSheet::RenameSheet(const QList<Planned> &clips, RenameAction action, QWidg
     : QDialog(parent), items(clips), onRename(std::move(action))
 {
     setObjectName(QStringLiteral("renameSheet"));
-    setFixedSize(kSheetWidth, kSheetHeight);
+    setFixedSize(sheetWidth, sheetHeight);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(18, 18, 18, 18);
@@ -228,7 +228,7 @@ RenameSheet::RenameSheet(const QList<Planned> &clips, RenameAction action, QWidg
 
     auto *panel = new ChipPanel(this);
     auto *panelLayout = new QVBoxLayout(panel);
-    panelLayout->setContentsMargins(10, 10, 10, 10 - kEntrySpacing);
+    panelLayout->setContentsMargins(10, 10, 10, 10 - entrySpacing);
     list = new QListView(panel);
     list->setObjectName(QStringLiteral("renamePlans"));
     listModel = new RenamePlanList(list);

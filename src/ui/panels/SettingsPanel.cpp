@@ -23,7 +23,7 @@ namespace vidorra {
 
 namespace {
 
-constexpr int kPanelWidth = 300;
+constexpr int panelWidth = 300;
 
 QLabel *rowLabel(QWidget *parent, const char *name)
 {
@@ -66,7 +66,7 @@ SettingsPanel::SettingsPanel(Model *m, QWidget *window, ColorTables *tables)
     : QFrame(window, Qt::Popup | Qt::FramelessWindowHint), model(m)
 {
     setObjectName(QStringLiteral("settingsPanel"));
-    setFixedWidth(kPanelWidth);
+    setFixedWidth(panelWidth);
     setFocusPolicy(Qt::StrongFocus);
 
     auto *layout = new QVBoxLayout(this);

@@ -11,12 +11,6 @@
 
 namespace vidorra {
 
-QString clockText(qint64 wholeSeconds)
-{
-    wholeSeconds = std::max<qint64>(0, wholeSeconds);
-    return QStringLiteral("%1:%2").arg(wholeSeconds / 60).arg(wholeSeconds % 60, 2, 10, QLatin1Char('0'));
-}
-
 QString cardTimeText(double duration, std::optional<double> scrubFraction)
 {
     if (!std::isfinite(duration) || duration < 0)
@@ -86,13 +80,6 @@ QString pileTotalsLine(const QList<Planned> &items)
             seconds += p.info.duration;
     }
     return stats(bytes, seconds);
-}
-
-std::optional<int> entranceDelayMs(int order)
-{
-    if (order > 23)
-        return std::nullopt;
-    return std::max(0, order) * 15;
 }
 
 } // namespace vidorra

@@ -9,8 +9,6 @@
 
 namespace vidorra {
 
-// Minutes, ":" and two-digit seconds of whole seconds ("4:05").
-QString clockText(qint64 wholeSeconds);
 // The card's time label: while scrubbing, the scrub point cut to whole seconds;
 // otherwise the duration rounded to the nearest second.
 QString cardTimeText(double duration, std::optional<double> scrubFraction);
@@ -30,9 +28,5 @@ std::optional<QString> rangeText(const QList<qint64> &values, const QString &suf
 QString pileSettingsLine(const QList<Planned> &items);
 // The pile's total size and total duration, "1.2 GB · 4:05".
 QString pileTotalsLine(const QList<Planned> &items);
-
-// Delay of a card's entrance by its position in the pile; none for the 25th and later,
-// which appear at once.
-std::optional<int> entranceDelayMs(int order);
 
 } // namespace vidorra

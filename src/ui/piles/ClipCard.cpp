@@ -1,4 +1,5 @@
 #include "ui/piles/ClipCard.h"
+#include "kit/Easing.h"
 
 #include "kit/CardIcon.h"
 #include "ui/piles/CardReveal.h"
@@ -25,6 +26,19 @@
 #include <cmath>
 
 namespace vidorra {
+
+namespace {
+
+// Delay of a card's entrance by its position in the pile; none for the 25th and later,
+// which appear at once.
+std::optional<int> entranceDelayMs(int order)
+{
+    if (order > 23)
+        return std::nullopt;
+    return std::max(0, order) * 15;
+}
+
+} // namespace
 
 namespace {
 constexpr double radius = 9.0;

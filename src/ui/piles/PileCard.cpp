@@ -1,4 +1,5 @@
 #include "ui/piles/PileCard.h"
+#include "kit/Easing.h"
 
 #include "ui/piles/CardText.h"
 #include "kit/Fonts.h"

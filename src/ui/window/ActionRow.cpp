@@ -1,4 +1,5 @@
 #include "ui/window/ActionRow.h"
+#include "kit/Easing.h"
 
 #include "kit/HoverButton.h"
 #include "kit/OpenFolderButton.h"

@@ -34,11 +34,11 @@ ColorTables::~ColorTables()
 const char *ColorTables::preferenceKey(Grade grade)
 {
     switch (grade) {
-    case Grade::dLog: return Preferences::kLutPathDLog;
-    case Grade::dLog2: return Preferences::kLutPathDLog2;
+    case Grade::dLog: return Preferences::lutPathDLogKey;
+    case Grade::dLog2: return Preferences::lutPathDLog2Key;
     case Grade::general: break;
     }
-    return Preferences::kLutPathGeneral;
+    return Preferences::lutPathGeneralKey;
 }
 
 QString ColorTables::profileName(Grade grade)

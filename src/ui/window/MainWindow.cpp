@@ -1,45 +1,42 @@
 #include "ui/window/MainWindow.h"
 
-#include "ui/window/ActionRow.h"
 #include "kit/Appearance.h"
-#include "ui/piles/CardGrid.h"
-#include "ui/piles/CardReveal.h"
-#include "ui/piles/ClipCard.h"
-#include "ui/window/ColorTables.h"
-#include "ui/window/DesktopOpen.h"
-#include "kit/FadeIn.h"
 #include "kit/DropTarget.h"
-#include "ui/window/EmptyState.h"
-#include "kit/HoverTip.h"
-#include "ui/panels/ImportBar.h"
+#include "kit/FadeIn.h"
 #include "kit/IconTool.h"
-#include "ui/intro/IntroMosaic.h"
-#include "ui/window/MessageBar.h"
-#include "ui/piles/PileHeader.h"
-#include "ui/piles/PileCard.h"
-#include "ui/piles/PileList.h"
-#include "preview/PlayerSurface.h"
-#include "ui/panels/PreviewOverlay.h"
-#include "ui/panels/RenameSheet.h"
 #include "kit/ResolutionTabBar.h"
 #include "kit/Selection.h"
-#include "ui/panels/SettingsPanel.h"
 #include "kit/Shortcuts.h"
-#include "ui/window/StatusLine.h"
-#include "ui/window/TitleRow.h"
-#include "ui/window/WindowState.h"
 #include "model/Model.h"
 #include "model/Preferences.h"
 #include "text/Language.h"
+#include "ui/intro/IntroMosaic.h"
+#include "ui/panels/ImportBar.h"
+#include "ui/panels/PreviewOverlay.h"
+#include "ui/panels/RenameSheet.h"
+#include "ui/panels/SettingsPanel.h"
+#include "ui/piles/CardGrid.h"
+#include "ui/piles/CardReveal.h"
+#include "ui/piles/ClipCard.h"
+#include "ui/piles/PileCard.h"
+#include "ui/piles/PileHeader.h"
+#include "ui/piles/PileList.h"
+#include "ui/window/ActionRow.h"
+#include "ui/window/ColorTables.h"
+#include "ui/window/DesktopOpen.h"
+#include "ui/window/EmptyState.h"
+#include "ui/window/MessageBar.h"
+#include "ui/window/StatusLine.h"
+#include "ui/window/TitleRow.h"
+#include "ui/window/WindowState.h"
 
-#include <QPointer>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMediaPlayer>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStackedWidget>
@@ -464,8 +461,6 @@ QStringList MainWindow::chooseSources()
     return dialog.selectedFiles();
 }
 
-// While an action runs a drop would be refused, so none is offered.
-#include <QDir>
 QString MainWindow::chooseImportFolder()
 {
     QFileDialog dialog(this, L("Choose where imports from cards go"));
@@ -501,6 +496,7 @@ ImportTarget MainWindow::chooseImportTarget(const QString &existing, const QStri
     return ImportTarget::Cancel;
 }
 
+// While an action runs a drop would be refused, so none is offered.
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
     if (m->busy() || !dropPaths(event->mimeData())) {

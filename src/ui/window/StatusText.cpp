@@ -3,15 +3,21 @@
 #include "text/Language.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 namespace vidorra {
 
+QString clockText(qint64 wholeSeconds)
+{
+    wholeSeconds = std::max<qint64>(0, wholeSeconds);
+    return QStringLiteral("%1:%2").arg(wholeSeconds / 60).arg(wholeSeconds % 60, 2, 10, QLatin1Char('0'));
+}
+
 QString minutesSeconds(double seconds)
 {
     const double safe = std::isfinite(seconds) ? seconds : 0.0;
-    const long long whole = std::llround(safe);   // halves away from zero
-    return QStringLiteral("%1:%2").arg(whole / 60).arg(std::llabs(whole % 60), 2, 10, QLatin1Char('0'));
+    return clockText(std::llround(safe));   // halves away from zero
 }
 
 QString fileSize(qint64 bytes)

@@ -9,6 +9,10 @@ namespace vidorra {
 // seconds of the duration rounded to whole seconds, halves away from zero.
 QString stats(qint64 bytes, double seconds);
 
+// Minutes (not limited to 59), ":" and two-digit seconds of whole seconds ("4:05",
+// "62:05"); a negative count reads "0:00". Every minutes-and-seconds text uses it.
+QString clockText(qint64 wholeSeconds);
+
 // Minutes and seconds of a duration rounded to whole seconds, e.g. "62:05".
 QString minutesSeconds(double seconds);
 
