@@ -20,6 +20,13 @@ HoverButton::HoverButton(int hoverMillis, QWidget *parent)
     });
 }
 
+void HoverButton::setTitle(const QString &title)
+{
+    setText(title);
+    updateGeometry();
+    update();
+}
+
 double HoverButton::hoverAmount() const
 {
     return isEnabled() ? amount : 0.0;

@@ -12,6 +12,9 @@ class HoverButton : public QAbstractButton {
 public:
     explicit HoverButton(int hoverMillis, QWidget *parent = nullptr);
 
+    // Shows `title` (already localised) and lets the layout resize the button for it.
+    void setTitle(const QString &title);
+
     // The pointer is over the button.
     bool isHovered() const { return hovered; }
     // 0 to 1: how far the hover look has eased in. Stays 0 while disabled, so a disabled

@@ -25,13 +25,6 @@ OpenFolderButton::OpenFolderButton(const QString &title, QWidget *parent)
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-void OpenFolderButton::setTitle(const QString &title)
-{
-    setText(title);
-    updateGeometry();
-    update();
-}
-
 QSize OpenFolderButton::sizeHint() const
 {
     const double w = 2 * margin + symbolSize + gap + QFontMetricsF(titleFont()).horizontalAdvance(text());

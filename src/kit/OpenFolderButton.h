@@ -10,7 +10,6 @@ class OpenFolderButton : public HoverButton {
 public:
     // `title` is shown as given (already localised).
     explicit OpenFolderButton(const QString &title, QWidget *parent = nullptr);
-    void setTitle(const QString &title);
     // The symbol before the title; "folder" unless set.
     void setSymbol(const QString &name) { symbol = name; update(); }
     QString title() const { return text(); }

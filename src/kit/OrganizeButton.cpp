@@ -78,10 +78,8 @@ OrganizeButton::OrganizeButton(const QString &title, bool enabled, QWidget *pare
 
 void OrganizeButton::setTitle(const QString &title)
 {
-    setText(title);
-    shadow = {};
-    updateGeometry();
-    update();
+    shadow = {}; // drawn again for the new title's width
+    HoverButton::setTitle(title);
 }
 
 void OrganizeButton::showEvent(QShowEvent *event)

@@ -27,13 +27,6 @@ SortButton::SortButton(const QString &title, bool enabled, QWidget *parent)
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-void SortButton::setTitle(const QString &title)
-{
-    setText(title);
-    updateGeometry();
-    update();
-}
-
 QColor SortButton::fillColor() const
 {
     return blend(solidFill().on(this), Glass::orange().foreground.on(this), hoverAmount());

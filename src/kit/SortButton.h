@@ -12,7 +12,6 @@ public:
     // `title` is shown as given (already localised). A disabled button is drawn faint and
     // ignores clicks (QWidget::setEnabled).
     explicit SortButton(const QString &title, bool enabled = true, QWidget *parent = nullptr);
-    void setTitle(const QString &title);
     QString title() const { return text(); }
 
     // How far the arrow has moved right (0 to 3).
