@@ -161,6 +161,41 @@ TEST_F(ModelLoading, LibraryFollowsTabAndLanguageChangedDuringTheScan)
     EXPECT_EQ(model->lib().current, "Unknown");
 }
 
+// A slot finds everything a change concerns already rebuilt: a new result (set, or
+// adopted with the scan's own library) with its library, a tab with its library, a
+// selection with its items.
+TEST_F(ModelLoading, SignalsGoOutOnceEveryFieldIsInStep)
+{
+    const QString card = dir("card");
+    writeClips(card, 40, clipSpec(1080), 1);
+    writeClips(card, 40, {}, 101);
+    QStringList stale;
+    int seen = 0;
+    auto inStep = [&](const QString &signal) {
+        ++seen;
+        const auto &result = model->result();
+        const QStringList wanted = result ? fileNames(Library(result->items, model->tab()).ordered) : QStringList();
+        if (fileNames(model->lib().ordered) != wanted)
+            stale << signal;
+        qsizetype selected = 0;
+        for (const Planned &p : model->lib().ordered)
+            selected += model->selection().contains(p.id);
+        if (model->selectedItems().size() != selected)
+            stale << signal + " (selected items)";
+    };
+    QObject::connect(model.get(), &Model::resultChanged, [&] { inStep("resultChanged"); });
+    QObject::connect(model.get(), &Model::tabChanged, [&] { inStep("tabChanged"); });
+    QObject::connect(model.get(), &Model::selectionChanged, [&] { inStep("selectionChanged"); });
+
+    model->setScanHooks({.updateIntervalMs = -1}); // a batch per chunk, each with its library
+    loadAndWait({card});
+    model->setSelection({model->lib().ordered[0].id, model->lib().ordered[1].id});
+    model->setTab("1080p");
+    model->relabel();
+    EXPECT_GT(seen, 5);
+    EXPECT_TRUE(stale.isEmpty()) << stale.join(", ").toStdString();
+}
+
 // Selected clips are listed as shown: the 25p pile before the 30p one.
 TEST_F(ModelLoading, SelectionInDisplayOrder)
 {
