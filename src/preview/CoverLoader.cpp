@@ -70,8 +70,8 @@ struct Delivery {
 
 CoverGate &gate()
 {
-    static CoverGate *instance = new CoverGate(4);   // never destroyed, like the cache
-    return *instance;
+    static CoverGate instance(4); // its loads end with the pool, before the statics go
+    return instance;
 }
 
 QString cacheKey(const QString &path, const LUTCube *cube)
