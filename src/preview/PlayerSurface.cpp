@@ -1,6 +1,8 @@
 #include "preview/PlayerSurface.h"
 
+#include "preview/ClipSound.h"
 #include "preview/PictureScaler.h"
+#include "preview/PlaybackDecoder.h"
 #include "preview/ThreadPriority.h"
 #include "preview/VideoFrameImage.h"
 
@@ -16,10 +18,12 @@
 #include <QPixmap>
 #include <QSlider>
 #include <QThreadPool>
+#include <QTimer>
 #include <QToolButton>
 #include <QVideoFrame>
 #include <QVideoSink>
 #include <mutex>
+#include <variant>
 
 namespace vidorra {
 
@@ -77,36 +81,39 @@ QMediaPlayer *makeMediaPlayer(QObject *parent)
     return player;
 }
 
-// Converts and grades frames off the main thread, one at a time, at the size they are
+// Converts and grades pictures off the main thread, one at a time, at the size they are
 // shown: a 4K frame is scaled down in the conversion, and the grade then costs what the
-// shown picture costs. A frame that arrives while one is being worked on replaces any
-// frame already waiting, so a slow machine shows fewer frames rather than falling behind.
-// `owner` is cleared before the surface goes away, so results only reach a live surface.
+// shown picture costs. Pictures come from our own decoder already converted, or as the
+// media player's frames. One that arrives while another is being worked on replaces any
+// picture already waiting, so a slow machine shows fewer pictures rather than falling
+// behind. `owner` is cleared before the surface goes away, so results only reach a live
+// surface.
 struct PlayerSurface::Grader : std::enable_shared_from_this<Grader> {
+    using Picture = std::variant<QVideoFrame, QImage>;
     std::mutex mutex;
     PlayerSurface *owner = nullptr;
     CubePtr cube;
     QSize box;   // the surface in device pixels
-    std::optional<QVideoFrame> waiting;
+    std::optional<Picture> waiting;
     bool busy = false;
     PictureScaler scaler;   // used by the one frame being worked on
 
-    void offer(const QVideoFrame &frame)
+    void offer(Picture picture)
     {
         {
             std::lock_guard lock(mutex);
             if (!owner)
                 return;
             if (busy) {
-                waiting = frame;
+                waiting = std::move(picture);
                 return;
             }
             busy = true;
         }
-        gradePool().start([self = shared_from_this(), frame] { self->work(frame); });
+        gradePool().start([self = shared_from_this(), picture = std::move(picture)] { self->work(picture); });
     }
 
-    void work(QVideoFrame frame)
+    void work(Picture picture)
     {
         static thread_local const bool lowered = (lowerThreadPriority(2), true);
         Q_UNUSED(lowered);
@@ -118,7 +125,9 @@ struct PlayerSurface::Grader : std::enable_shared_from_this<Grader> {
                 table = cube;
                 size = box;
             }
-            QImage image = shownImage(frame, size, scaler);
+            QImage image = std::holds_alternative<QImage>(picture)
+                ? std::get<QImage>(picture)
+                : shownImage(std::get<QVideoFrame>(picture), size, scaler);
             if (!image.isNull() && table)
                 table->applyRGBA(image.bits(), image.width(), image.height(), image.bytesPerLine());
             std::lock_guard lock(mutex);
@@ -132,7 +141,7 @@ struct PlayerSurface::Grader : std::enable_shared_from_this<Grader> {
                 busy = false;
                 return;
             }
-            frame = *waiting;
+            picture = std::move(*waiting);
             waiting.reset();
         }
     }
@@ -148,6 +157,11 @@ PlayerSurface::PlayerSurface(QWidget *parent)
     // Frames may arrive on the media framework's threads; the grader copes with any.
     connect(sink_, &QVideoSink::videoFrameChanged, sink_,
             [grader = grader_](const QVideoFrame &frame) { grader->offer(frame); }, Qt::DirectConnection);
+    // While playing, the clock moves between the player's reports; asking for its position
+    // often keeps the picture close to the sound.
+    clock_ = new QTimer(this);
+    clock_->setInterval(40);
+    connect(clock_, &QTimer::timeout, this, &PlayerSurface::followClock);
 
     controls_ = new QWidget(this);
     controls_->setObjectName(QStringLiteral("playerControls"));
@@ -191,6 +205,8 @@ PlayerSurface::PlayerSurface(QWidget *parent)
 
 PlayerSurface::~PlayerSurface()
 {
+    decoder_.reset();   // joins its thread
+    giveBackClip();
     {
         std::lock_guard lock(grader_->mutex);
         grader_->owner = nullptr;
@@ -204,6 +220,8 @@ void PlayerSurface::setPlayer(QMediaPlayer *player)
 {
     if (player_ == player)
         return;
+    decoder_.reset();
+    giveBackClip();
     if (player_) {
         disconnect(player_, nullptr, this, nullptr);
         if (player_->videoSink() == sink_)
@@ -213,13 +231,100 @@ void PlayerSurface::setPlayer(QMediaPlayer *player)
     frame_ = QImage();
     pushSize();   // a hidden surface hears of its size only when it is shown
     if (player_) {
-        player_->setVideoSink(sink_);
         connect(player_, &QMediaPlayer::positionChanged, this, &PlayerSurface::syncControls);
         connect(player_, &QMediaPlayer::durationChanged, this, &PlayerSurface::syncControls);
         connect(player_, &QMediaPlayer::playbackStateChanged, this, &PlayerSurface::syncControls);
+        connect(player_, &QMediaPlayer::positionChanged, this, &PlayerSurface::followClock);
+        connect(player_, &QMediaPlayer::playbackStateChanged, this, &PlayerSurface::followClock);
+        connect(player_, &QMediaPlayer::sourceChanged, this, &PlayerSurface::startSource);
+        startSource();
     }
     syncControls();
     update();
+}
+
+// Our own decoder shows a local clip's pictures. The media player plays the clip's sound
+// alone and keeps the time: given the whole clip it would decode the video too, only to
+// drop it, taking a core from the picture and running its clock slow on 4K footage. A
+// clip our decoder cannot show is played by the player itself, picture and all, as is
+// anything that does not open as media here (the player then says what is wrong).
+void PlayerSurface::startSource()
+{
+    if (sound_ && player_->sourceDevice() == sound_)
+        return;   // the clip's sound, set just below
+    decoder_.reset();
+    ++generation_;
+    if (sound_)
+        sound_->deleteLater();   // the player has let go of it
+    sound_ = nullptr;
+    frame_ = QImage();
+    update();
+    const QUrl source = player_->source();
+    if (source.isEmpty())
+        return;
+    std::unique_ptr<ClipSound> sound;
+    if (source.isLocalFile() && source != playerVideo_ && !qEnvironmentVariableIsSet("VIDORRA_PREVIEW_PLAYER_VIDEO"))
+        sound = ClipSound::open(source.toLocalFile());
+    if (!sound) {
+        player_->setVideoSink(sink_);
+        return;
+    }
+    if (player_->videoSink() == sink_)
+        player_->setVideoSink(nullptr);
+    PlaybackDecoder::Callbacks callbacks;
+    callbacks.opened = [this, generation = generation_](bool ok) {
+        if (!ok && generation == generation_ && player_)
+            playItself();
+    };
+    callbacks.shown = [grader = grader_](const QImage &picture) { grader->offer(picture); };
+    decoder_ = std::make_unique<PlaybackDecoder>(source.toLocalFile(), this, std::move(callbacks));
+    decoder_->setBox(size() * devicePixelRatioF());
+    sound_ = sound.release();
+    sound_->setParent(player_);   // read by the player as long as it plays it
+    player_->setSourceDevice(sound_, source);
+    followClock();
+}
+
+// A player left by the surface gets its clip back in place of the sound alone, as it was
+// given (a player torn down while it reads a stream of ours trips up the media backend).
+void PlayerSurface::giveBackClip()
+{
+    ClipSound *sound = sound_;
+    sound_ = nullptr;
+    if (!player_ || !sound || player_->sourceDevice() != sound)
+        return;
+    const bool playing = player_->playbackState() == QMediaPlayer::PlayingState;
+    const qint64 at = player_->position();
+    disconnect(player_, &QMediaPlayer::sourceChanged, this, &PlayerSurface::startSource);
+    player_->setSource(player_->source());
+    if (at > 0)
+        player_->setPosition(at);
+    if (playing)
+        player_->play();
+    sound->deleteLater();
+}
+
+// Our decoder cannot show the clip: the player plays it itself from where it was.
+void PlayerSurface::playItself()
+{
+    const bool playing = player_->playbackState() == QMediaPlayer::PlayingState;
+    const qint64 at = player_->position();
+    playerVideo_ = player_->source();
+    player_->setSource(playerVideo_);
+    if (at > 0)
+        player_->setPosition(at);
+    if (playing)
+        player_->play();
+}
+
+void PlayerSurface::followClock()
+{
+    if (!decoder_ || !player_)
+        return;
+    const bool playing = player_->playbackState() == QMediaPlayer::PlayingState;
+    decoder_->follow(double(player_->position()) / 1000.0, playing);
+    if (playing != clock_->isActive())
+        playing ? clock_->start() : clock_->stop();
 }
 
 void PlayerSurface::setCube(const CubePtr &cube)
@@ -266,8 +371,11 @@ void PlayerSurface::resizeEvent(QResizeEvent *event)
 
 void PlayerSurface::pushSize()
 {
+    const QSize box = size() * devicePixelRatioF();
+    if (decoder_)
+        decoder_->setBox(box);
     std::lock_guard lock(grader_->mutex);
-    grader_->box = size() * devicePixelRatioF();
+    grader_->box = box;
 }
 
 void PlayerSurface::layoutControls()

@@ -1,14 +1,17 @@
 #pragma once
-// The full-size preview: shows a QMediaPlayer's video (graded when a table is given)
-// with floating controls: play/pause, position and time. Video frames are converted and
-// graded off the main thread; a frame still being graded makes newer ones wait, and only
-// the newest waiting frame is kept.
+// The full-size preview: shows a QMediaPlayer's clip (graded when a table is given) with
+// floating controls: play/pause, position and time. The pictures come from our own
+// decoder following the player's clock, or from the player's video where our decoder
+// cannot open the clip. They are converted and graded off the main thread; a picture
+// still being graded makes newer ones wait, and only the newest waiting one is kept.
 
 #include "preview/LUTCube.h"
 
 #include <QImage>
 #include <QPointer>
+#include <QUrl>
 #include <QWidget>
+#include <memory>
 
 #include <QMediaPlayer>
 class QVideoSink;
@@ -16,8 +19,12 @@ class QVideoFrame;
 class QToolButton;
 class QSlider;
 class QLabel;
+class QTimer;
 
 namespace vidorra {
+
+class ClipSound;
+class PlaybackDecoder;
 
 // A media player with sound, parented to `parent`.
 QMediaPlayer *makeMediaPlayer(QObject *parent);
@@ -47,7 +54,10 @@ protected:
 
 private:
     struct Grader;
-    void onVideoFrame(const QVideoFrame &frame);
+    void startSource();
+    void followClock();
+    void playItself();
+    void giveBackClip();
     void present(const QImage &image);
     void pushSize();
     void syncControls();
@@ -60,6 +70,11 @@ private:
     QSlider *position_;
     QLabel *time_;
     std::shared_ptr<Grader> grader_;
+    std::unique_ptr<PlaybackDecoder> decoder_;   // after the grader: stopped first
+    quint64 generation_ = 0;   // the player's source, counted
+    QPointer<ClipSound> sound_;   // what the player plays while our decoder shows the clip
+    QUrl playerVideo_;            // a clip the player shows itself
+    QTimer *clock_;
     QImage frame_;
     qint64 framesShown_ = 0;
     bool dragging_ = false;
