@@ -26,6 +26,9 @@ constexpr double jumpBack = 0.05;
 // Between two reports the clock runs on by the time passed, but no further than this: a
 // player that reports late or whose clock runs slow is not overtaken by much.
 constexpr double coastAtMost = 0.3;
+// Pictures converted ahead of their time, at most: a few frames of slack for a decoder
+// that waits for a key frame's time after a jump.
+constexpr size_t aheadAtMost = 4;
 // Pictures larger than this are always shown reduced in a window: the loop filter's work
 // is invisible there and costs a good share of the decoding time.
 constexpr qint64 fullQualityArea = 1920LL * 1080;
@@ -65,6 +68,12 @@ void PlaybackDecoder::follow(double seconds, bool playing)
     wake_.notify_all();
 }
 
+void PlaybackDecoder::setCube(const CubePtr &cube)
+{
+    std::lock_guard lock(mutex_);
+    cube_ = cube;
+}
+
 void PlaybackDecoder::setBox(QSize box)
 {
     {
@@ -92,7 +101,6 @@ void PlaybackDecoder::run()
         const std::optional<double> first = decoder_->next();
         ok = first.has_value();
         decodedAt_ = first.value_or(-1.0);
-        held_ = ok;
     }
     auto opened = callbacks_.opened;
     QMetaObject::invokeMethod(context_, [opened, ok] { opened(ok); }, Qt::QueuedConnection);
@@ -151,8 +159,13 @@ void PlaybackDecoder::play()
         jumpsSeen = sample_.jumps;
     }
     double settled = std::numeric_limits<double>::quiet_NaN();   // paused position whose frame is up
-    double catchUp = -1.0;        // after a jump: frames before this are not shown
     bool wasPlaying = false;
+    QSize firstBox;
+    {
+        std::lock_guard lock(mutex_);
+        firstBox = box_;
+    }
+    ahead_.push_back({decodedAt_, picture(firstBox)});   // the first frame, up once its time comes
     for (;;) {
         Sample s;
         QSize box;
@@ -175,13 +188,14 @@ void PlaybackDecoder::play()
 
         if (s.jumps != jumpsSeen) {
             jumpsSeen = s.jumps;
-            ended_ = held_ = wasPlaying = false;
+            ended_ = wasPlaying = false;
             settled = std::numeric_limits<double>::quiet_NaN();
-            decodedAt_ = -1.0;
+            decodedAt_ = catchUp_ = -1.0;
+            ahead_.clear();
             decoder_->setSkipNonReference(false);
             if (s.playing) {
                 decoder_->seek(t);
-                catchUp = t;
+                catchUp_ = t;
             }
             continue;
         }
@@ -198,6 +212,8 @@ void PlaybackDecoder::play()
                 continue;
             }
             wasPlaying = false;
+            ahead_.clear();
+            catchUp_ = -1.0;
             // The exact frame at the position: from the frame in hand when it lies ahead
             // nearby, else from the key frame before it.
             const bool current = decodedAt_ >= 0.0 && (std::abs(decodedAt_ - t) <= half || (ended_ && t >= decodedAt_));
@@ -208,7 +224,6 @@ void PlaybackDecoder::play()
                 }
                 decoder_->setSkipNonReference(false);
                 const std::optional<double> at = decoder_->decodeTo(t, half);
-                held_ = false;
                 if (!at) {
                     decodedAt_ = -1.0;
                     ended_ = true;
@@ -225,61 +240,88 @@ void PlaybackDecoder::play()
 
         wasPlaying = true;
         settled = std::numeric_limits<double>::quiet_NaN();
-        if (!held_) {
-            if (ended_) {
-                idle(forever);   // the last picture stays up until the player jumps
-                continue;
-            }
-            if (decodedAt_ >= 0.0 && t - decodedAt_ > farBehind) {
-                // Decoding on would only make frames that are dropped: the next key frame
-                // past the clock is shown when its time comes.
-                if (const std::optional<double> key = decoder_->seekKeyAtOrAfter(t)) {
-                    catchUp = *key;
-                    decodedAt_ = -1.0;
-                }
-            }
-            decoder_->setSkipNonReference(decodedAt_ >= 0.0 && t - decodedAt_ > 4 * interval_);
-            const std::optional<double> at = decoder_->next();
-            if (!at) {
-                ended_ = true;
-                continue;
-            }
-            decodedAt_ = *at;
-            held_ = true;
-        }
-        if (catchUp >= 0.0 && decodedAt_ < catchUp - half) {
-            held_ = false;   // on the way from the key frame to where the jump landed
-            continue;
-        }
-        const bool first = catchUp >= 0.0;
-        catchUp = -1.0;
-        // A frame or two late: dropped for the one due now. Further behind the machine
-        // cannot keep up: every frame decoded is shown, slower but moving, until far
-        // enough behind to jump.
-        const double lateBy = t - (decodedAt_ + interval_);
-        if (!first && lateBy > 0.0 && lateBy < 3 * interval_) {
-            held_ = false;
-            ++dropped_;
-            continue;
-        }
-        if (decodedAt_ > t + 0.005) {
-            idle(decodedAt_ - t);   // not due yet
-            continue;
-        }
-        show(box);
+        playOn(t, box, idle);
     }
 }
 
+// One step of playing: shows the picture that is due, else decodes the next frame (when
+// there is room ahead), else waits for the next picture's time.
+void PlaybackDecoder::playOn(double t, QSize box, const std::function<void(double)> &idle)
+{
+    constexpr double due = 0.005;
+    constexpr double forever = 3600.0;
+    if (!ahead_.empty() && ahead_.front().time <= t + due) {
+        // Of the pictures due, the newest is shown; the others are late.
+        while (ahead_.size() > 1 && ahead_[1].time <= t + due) {
+            ahead_.pop_front();
+            ++dropped_;
+        }
+        shownAt_ = ahead_.front().time;
+        shownBox_ = box;
+        if (!ahead_.front().image.isNull())
+            callbacks_.shown(ahead_.front().image);
+        ahead_.pop_front();
+        return;
+    }
+    if (ended_ || ahead_.size() >= aheadAtMost) {
+        idle(ahead_.empty() ? forever : ahead_.front().time - t);   // the last picture stays up at the end
+        return;
+    }
+    if (decodedAt_ >= 0.0 && catchUp_ < 0.0 && t - decodedAt_ > farBehind) {
+        // Decoding on would only make frames that are dropped: the next key frame past
+        // the clock is shown when its time comes.
+        if (const std::optional<double> key = decoder_->seekKeyAtOrAfter(t)) {
+            catchUp_ = *key;
+            decodedAt_ = -1.0;
+            dropped_ += qint64(ahead_.size());
+            ahead_.clear();
+        }
+    }
+    decoder_->setSkipNonReference(decodedAt_ >= 0.0 && t - decodedAt_ > 4 * interval_);
+    const Clock::time_point started = Clock::now();
+    const std::optional<double> at = decoder_->next();
+    decodeTime_ = 0.8 * decodeTime_ + 0.2 * Seconds(Clock::now() - started).count();
+    if (!at) {
+        ended_ = true;
+        return;
+    }
+    decodedAt_ = *at;
+    if (catchUp_ >= 0.0) {
+        if (decodedAt_ < catchUp_ - interval_ / 2)
+            return;   // on the way from the key frame to where the jump landed
+        catchUp_ = -1.0;
+    } else if (decodedAt_ + interval_ < t && decodeTime_ < interval_) {
+        // Late, and the decoder keeps up: the frames due next come in time.
+        ++dropped_;
+        return;
+    }
+    // Late frames of a decoder that cannot keep up are shown: slower, but moving.
+    ahead_.push_back({std::max(decodedAt_, std::min(t, decodedAt_ + farBehind)), picture(box)});
+}
+
+QImage PlaybackDecoder::picture(QSize box)
+{
+    if (box.isEmpty())
+        return {};
+    QImage image = decoder_->image(box, VideoDecoder::Scale::Fit);
+    CubePtr cube;
+    {
+        std::lock_guard lock(mutex_);
+        cube = cube_;
+    }
+    if (!image.isNull() && cube)
+        cube->applyRGBA(image.bits(), image.width(), image.height(), image.bytesPerLine());
+    return image;
+}
+
+// Shows the frame in the decoder now (paused).
 void PlaybackDecoder::show(QSize box)
 {
-    held_ = false;
     shownAt_ = decodedAt_;
     shownBox_ = box;
-    if (box.isEmpty())
-        return;
-    const QImage picture = decoder_->image(box, VideoDecoder::Scale::Fit);
-    if (!picture.isNull())
-        callbacks_.shown(picture);
+    const QImage image = picture(box);
+    if (!image.isNull())
+        callbacks_.shown(image);
 }
 
 } // namespace vidorra

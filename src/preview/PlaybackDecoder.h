@@ -5,8 +5,11 @@
 // keep up with that clock, drops frames that are already late, jumps to the next key
 // frame when far behind, starts over where the player jumped (a seek, a loop back to the
 // start), and shows the exact frame at the position while paused. Each picture is
-// converted at the size shown and handed to `shown`, called on the decoder's thread.
+// converted at the size shown and graded there, a few ahead of their time when the
+// decoder has time to spare, and handed to `shown` on the decoder's thread when due.
 // The owner stops and joins the thread when it destroys the decoder.
+
+#include "preview/LUTCube.h"
 
 #include <QImage>
 #include <QObject>
@@ -15,6 +18,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -29,7 +33,7 @@ public:
     struct Callbacks {
         // Main thread, once: whether the clip opened; when not, nothing is ever shown.
         std::function<void(bool ok)> opened;
-        // Decoder thread: the newest picture, fitted inside the box, not graded.
+        // Decoder thread: the picture due now, fitted inside the box and graded.
         std::function<void(const QImage &picture)> shown;
     };
 
@@ -45,6 +49,8 @@ public:
     void follow(double seconds, bool playing);
     // The box pictures are fitted into, in device pixels.
     void setBox(QSize box);
+    // Grades pictures with `cube` from now on; null shows them as decoded.
+    void setCube(const CubePtr &cube);
 
     qint64 framesDropped() const { return dropped_; }
 
@@ -61,6 +67,12 @@ private:
     bool waitForBudget();
     void play();
     double target(const Sample &sample, Clock::time_point now) const;
+    struct Picture {
+        double time;
+        QImage image;
+    };
+    void playOn(double t, QSize box, const std::function<void(double)> &idle);
+    QImage picture(QSize box);
     void show(QSize box);
 
     const QString path_;
@@ -73,6 +85,7 @@ private:
     Sample sample_;
     quint64 changes_ = 0;   // every follow() or setBox(), to wake the thread
     QSize box_;
+    CubePtr cube_;
 
     // The thread's own.
     std::unique_ptr<VideoDecoder> decoder_;
@@ -80,9 +93,11 @@ private:
     double length_ = 0.0;
     double interval_ = 1.0 / 30.0;
     double decodedAt_ = -1.0;   // time of the frame in the decoder, -1 for none
-    bool held_ = false;         // that frame is decoded and not shown yet
     bool ended_ = false;        // the stream has no frame after it
     double shownAt_ = -1.0;
+    double catchUp_ = -1.0;     // after a jump: frames before this are not shown
+    double decodeTime_ = 0.0;   // seconds a frame takes, lately
+    std::deque<Picture> ahead_; // converted, waiting for their time
     QSize shownBox_;
     std::atomic<qint64> dropped_{0};
 

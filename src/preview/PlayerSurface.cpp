@@ -276,9 +276,29 @@ void PlayerSurface::startSource()
         if (!ok && generation == generation_ && player_)
             playItself();
     };
-    callbacks.shown = [grader = grader_](const QImage &picture) { grader->offer(picture); };
+    // Pictures come graded; the newest waits for the main thread, with one call on its way.
+    auto mailbox = mailbox_;
+    callbacks.shown = [this, mailbox](const QImage &picture) {
+        std::lock_guard lock(mailbox->mutex);
+        mailbox->picture = picture;
+        if (std::exchange(mailbox->posted, true))
+            return;
+        // The surface joins the decoder's thread before it goes; a call still queued then
+        // is dropped with it.
+        QMetaObject::invokeMethod(this, [this, mailbox] {
+            QImage picture;
+            {
+                std::lock_guard lock(mailbox->mutex);
+                picture = std::move(mailbox->picture);
+                mailbox->posted = false;
+            }
+            if (!picture.isNull())
+                present(picture);
+        }, Qt::QueuedConnection);
+    };
     decoder_ = std::make_unique<PlaybackDecoder>(source.toLocalFile(), this, std::move(callbacks));
     decoder_->setBox(size() * devicePixelRatioF());
+    decoder_->setCube(cube_);
     sound_ = sound.release();
     sound_->setParent(player_);   // read by the player as long as it plays it
     player_->setSourceDevice(sound_, source);
@@ -329,6 +349,9 @@ void PlayerSurface::followClock()
 
 void PlayerSurface::setCube(const CubePtr &cube)
 {
+    cube_ = cube;
+    if (decoder_)
+        decoder_->setCube(cube);
     std::lock_guard lock(grader_->mutex);
     grader_->cube = cube;
 }

@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <QWidget>
 #include <memory>
+#include <mutex>
 
 #include <QMediaPlayer>
 class QVideoSink;
@@ -70,6 +71,13 @@ private:
     QSlider *position_;
     QLabel *time_;
     std::shared_ptr<Grader> grader_;
+    struct Mailbox {
+        std::mutex mutex;
+        QImage picture;
+        bool posted = false;
+    };
+    std::shared_ptr<Mailbox> mailbox_ = std::make_shared<Mailbox>();
+    CubePtr cube_;
     std::unique_ptr<PlaybackDecoder> decoder_;   // after the grader: stopped first
     quint64 generation_ = 0;   // the player's source, counted
     QPointer<ClipSound> sound_;   // what the player plays while our decoder shows the clip
