@@ -19,6 +19,7 @@ constexpr double kSeconds = 10.0;
 
 struct Play {
     double fps = -1;   // frames shown per second; negative when nothing played
+    double clock = 0;  // seconds of the clip played per second
     QSize shown;
     QString error;
 };
@@ -35,10 +36,13 @@ Play playOnce(Model &model, PreviewOverlay &overlay, const Planned &item, bool c
         return out;
     }
     const qint64 first = overlay.surface()->framesShown();
+    const qint64 from = overlay.player()->position();
     QElapsedTimer clock;
     clock.start();
     runEvents(int(kSeconds * 1000));
-    out.fps = double(overlay.surface()->framesShown() - first) / (clock.nsecsElapsed() / 1e9);
+    const double elapsed = clock.nsecsElapsed() / 1e9;
+    out.fps = double(overlay.surface()->framesShown() - first) / elapsed;
+    out.clock = double(overlay.player()->position() - from) / 1000.0 / elapsed;
     out.shown = overlay.surface()->size();
     model.setPreview(std::nullopt);
     runEvents(500);
@@ -65,6 +69,10 @@ bool runPreview(const FootageCard &card)
     note(QStringLiteral("picture shown at %1x%2 in a %3x%4 window").arg(off.shown.width()).arg(off.shown.height()).arg(windowWidth).arg(windowHeight));
     figure(QStringLiteral("frames shown per second, Color off"), QString::number(off.fps, 'f', 1), QStringLiteral("the clip's 30 where the decoder can"));
     figure(QStringLiteral("frames shown per second, Color on"), QString::number(on.fps, 'f', 1));
+    // A player that cannot keep up runs its clock slow: frames per second alone would hide it.
+    figure(QStringLiteral("seconds of the clip played per second, Color off / on"),
+           QStringLiteral("%1 / %2").arg(off.clock, 0, 'f', 2).arg(on.clock, 0, 'f', 2), QStringLiteral("1.00"),
+           off.clock >= 0.95 && on.clock >= 0.95);
     const double kept = off.fps > 0 ? on.fps / off.fps : 0;
     figure(QStringLiteral("Color on / Color off"), QString::number(kept, 'f', 2), QStringLiteral(">= 0.90 (the grade costs at most 10% of the frames)"), kept >= 0.9);
     return true;

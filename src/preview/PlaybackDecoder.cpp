@@ -258,8 +258,7 @@ void PlaybackDecoder::playOn(double t, QSize box, const std::function<void(doubl
         }
         shownAt_ = ahead_.front().time;
         shownBox_ = box;
-        if (!ahead_.front().image.isNull())
-            callbacks_.shown(ahead_.front().image);
+        present(std::move(ahead_.front().image));
         ahead_.pop_front();
         return;
     }
@@ -301,17 +300,23 @@ void PlaybackDecoder::playOn(double t, QSize box, const std::function<void(doubl
 
 QImage PlaybackDecoder::picture(QSize box)
 {
-    if (box.isEmpty())
-        return {};
-    QImage image = decoder_->image(box, VideoDecoder::Scale::Fit);
+    return box.isEmpty() ? QImage() : decoder_->image(box, VideoDecoder::Scale::Fit);
+}
+
+// Graded as it goes up, so a picture dropped on the way costs no grading and a table
+// chosen meanwhile applies at once.
+void PlaybackDecoder::present(QImage image)
+{
+    if (image.isNull())
+        return;
     CubePtr cube;
     {
         std::lock_guard lock(mutex_);
         cube = cube_;
     }
-    if (!image.isNull() && cube)
+    if (cube)
         cube->applyRGBA(image.bits(), image.width(), image.height(), image.bytesPerLine());
-    return image;
+    callbacks_.shown(image);
 }
 
 // Shows the frame in the decoder now (paused).
@@ -319,9 +324,7 @@ void PlaybackDecoder::show(QSize box)
 {
     shownAt_ = decodedAt_;
     shownBox_ = box;
-    const QImage image = picture(box);
-    if (!image.isNull())
-        callbacks_.shown(image);
+    present(picture(box));
 }
 
 } // namespace vidorra

@@ -5,8 +5,8 @@
 // keep up with that clock, drops frames that are already late, jumps to the next key
 // frame when far behind, starts over where the player jumped (a seek, a loop back to the
 // start), and shows the exact frame at the position while paused. Each picture is
-// converted at the size shown and graded there, a few ahead of their time when the
-// decoder has time to spare, and handed to `shown` on the decoder's thread when due.
+// converted at the size shown, a few ahead of their time when the decoder has time to
+// spare, and graded and handed to `shown` on the decoder's thread when due.
 // The owner stops and joins the thread when it destroys the decoder.
 
 #include "preview/LUTCube.h"
@@ -73,6 +73,7 @@ private:
     };
     void playOn(double t, QSize box, const std::function<void(double)> &idle);
     QImage picture(QSize box);
+    void present(QImage image);
     void show(QSize box);
 
     const QString path_;
