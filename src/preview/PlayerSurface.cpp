@@ -38,16 +38,6 @@ QString clockText(qint64 ms)
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
-QThreadPool &gradePool()
-{
-    static QThreadPool *pool = [] {
-        auto *p = new QThreadPool;
-        p->setMaxThreadCount(1);
-        return p;
-    }();
-    return *pool;
-}
-
 // The play and pause glyphs in white: the controls float on a dark bar over the picture,
 // whatever the window's appearance (the style's own icons are dark grey).
 QIcon glyph(bool pause)
@@ -92,6 +82,7 @@ struct PlayerSurface::Grader : std::enable_shared_from_this<Grader> {
     using Picture = std::variant<QVideoFrame, QImage>;
     std::mutex mutex;
     PlayerSurface *owner = nullptr;
+    QThreadPool *pool = nullptr;   // the surface's, one thread
     CubePtr cube;
     QSize box;   // the surface in device pixels
     std::optional<Picture> waiting;
@@ -110,7 +101,7 @@ struct PlayerSurface::Grader : std::enable_shared_from_this<Grader> {
             }
             busy = true;
         }
-        gradePool().start([self = shared_from_this(), picture = std::move(picture)] { self->work(picture); });
+        pool->start([self = shared_from_this(), picture = std::move(picture)] { self->work(picture); });
     }
 
     void work(Picture picture)
@@ -148,9 +139,13 @@ struct PlayerSurface::Grader : std::enable_shared_from_this<Grader> {
 };
 
 PlayerSurface::PlayerSurface(QWidget *parent)
-    : QWidget(parent), sink_(new QVideoSink(this)), grader_(std::make_shared<Grader>())
+    : QWidget(parent), sink_(new QVideoSink(this)), gradePool_(new QThreadPool(this)),
+      grader_(std::make_shared<Grader>())
 {
+    gradePool_->setObjectName(QStringLiteral("grading"));
+    gradePool_->setMaxThreadCount(1);
     grader_->owner = this;
+    grader_->pool = gradePool_;
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(160, 90);
 
@@ -214,6 +209,7 @@ PlayerSurface::~PlayerSurface()
     }
     if (player_ && player_->videoSink() == sink_)
         player_->setVideoSink(nullptr);
+    gradePool_->waitForDone();   // the frame in hand is finished; its result goes nowhere
 }
 
 void PlayerSurface::setPlayer(QMediaPlayer *player)

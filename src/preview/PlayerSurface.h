@@ -20,6 +20,7 @@ class QVideoFrame;
 class QToolButton;
 class QSlider;
 class QLabel;
+class QThreadPool;
 class QTimer;
 
 namespace vidorra {
@@ -66,6 +67,7 @@ private:
 
     QPointer<QMediaPlayer> player_;
     QVideoSink *sink_;
+    QThreadPool *gradePool_;   // grades the player's own frames, one at a time
     QWidget *controls_;
     QToolButton *playButton_;
     QSlider *position_;
