@@ -17,7 +17,8 @@ ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600
 if [ "${VIDORRA_SKIP_SANITIZERS:-0}" != 1 ]; then
   asan_tests=(text_tests fixture_tests metadata_tests library_files_test library_scan_test
               import_test rename_test model_test preview_grading preview_cube preview_probe_lut
-              preview_thumbnails preview_players preview_hevc preview_proxies preview_tiles preview_decoding)
+              preview_thumbnails preview_players preview_hevc preview_proxies preview_tiles preview_decoding
+              preview_playback)
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIDORRA_SANITIZE=ON -DVIDORRA_BENCH=OFF >/dev/null
   cmake --build build-asan -j "$jobs" --target "${asan_tests[@]}"
   ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
