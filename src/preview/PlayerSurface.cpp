@@ -23,7 +23,6 @@
 #include <QVideoFrame>
 #include <QVideoSink>
 #include <mutex>
-#include <variant>
 
 namespace vidorra {
 
@@ -71,40 +70,38 @@ QMediaPlayer *makeMediaPlayer(QObject *parent)
     return player;
 }
 
-// Converts and grades pictures off the main thread, one at a time, at the size they are
-// shown: a 4K frame is scaled down in the conversion, and the grade then costs what the
-// shown picture costs. Pictures come from our own decoder already converted, or as the
-// media player's frames. One that arrives while another is being worked on replaces any
-// picture already waiting, so a slow machine shows fewer pictures rather than falling
-// behind. `owner` is cleared before the surface goes away, so results only reach a live
-// surface.
+// Converts and grades the media player's frames off the main thread, one at a time, at
+// the size they are shown: a 4K frame is scaled down in the conversion, and the grade then
+// costs what the shown picture costs. A frame that arrives while one is being worked on
+// replaces any frame already waiting, so a slow machine shows fewer frames rather than
+// falling behind. `owner` is cleared before the surface goes away, so results only reach
+// a live surface.
 struct PlayerSurface::Grader : std::enable_shared_from_this<Grader> {
-    using Picture = std::variant<QVideoFrame, QImage>;
     std::mutex mutex;
     PlayerSurface *owner = nullptr;
     QThreadPool *pool = nullptr;   // the surface's, one thread
     CubePtr cube;
     QSize box;   // the surface in device pixels
-    std::optional<Picture> waiting;
+    std::optional<QVideoFrame> waiting;
     bool busy = false;
     PictureScaler scaler;   // used by the one frame being worked on
 
-    void offer(Picture picture)
+    void offer(const QVideoFrame &frame)
     {
         {
             std::lock_guard lock(mutex);
             if (!owner)
                 return;
             if (busy) {
-                waiting = std::move(picture);
+                waiting = frame;
                 return;
             }
             busy = true;
         }
-        pool->start([self = shared_from_this(), picture = std::move(picture)] { self->work(picture); });
+        pool->start([self = shared_from_this(), frame] { self->work(frame); });
     }
 
-    void work(Picture picture)
+    void work(QVideoFrame frame)
     {
         static thread_local const bool lowered = (lowerThreadPriority(2), true);
         Q_UNUSED(lowered);
@@ -116,9 +113,7 @@ struct PlayerSurface::Grader : std::enable_shared_from_this<Grader> {
                 table = cube;
                 size = box;
             }
-            QImage image = std::holds_alternative<QImage>(picture)
-                ? std::get<QImage>(picture)
-                : shownImage(std::get<QVideoFrame>(picture), size, scaler);
+            QImage image = shownImage(frame, size, scaler);
             if (!image.isNull() && table)
                 table->applyRGBA(image.bits(), image.width(), image.height(), image.bytesPerLine());
             std::lock_guard lock(mutex);
@@ -132,7 +127,7 @@ struct PlayerSurface::Grader : std::enable_shared_from_this<Grader> {
                 busy = false;
                 return;
             }
-            picture = std::move(*waiting);
+            frame = *waiting;
             waiting.reset();
         }
     }
