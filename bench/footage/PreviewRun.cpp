@@ -1,7 +1,7 @@
 // The full-size preview as the window shows it (the overlay over the window's central
 // area) playing 10 s of a 4K D-Log clip, once with Color off and once with it on: frames
 // shown per second, and what the grade costs.
-#include "preview/PlayerSurface.h"
+#include "ui/frames/PlayerSurface.h"
 #include "ui/panels/PreviewOverlay.h"
 #include "Report.h"
 #include "Runs.h"

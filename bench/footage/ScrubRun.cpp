@@ -2,7 +2,7 @@
 // and back at 20 positions a second for 5 s. For each position, the time until a new
 // frame is painted on the card, with the clip's proxy beside it and without.
 #include "ui/piles/ClipCard.h"
-#include "preview/FrameView.h"
+#include "ui/frames/FrameView.h"
 #include "kit/GridMetrics.h"
 #include "preview/PreviewPlayer.h"
 #include "Report.h"

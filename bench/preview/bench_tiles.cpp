@@ -1,7 +1,7 @@
 // Sixteen tiles looping 1080p fixture clips at once, shown in a window: frames shown per
 // second per tile against the clips' 30 fps, and the main thread's longest stall
 // (target: none over 50 ms).
-#include "preview/FrameView.h"
+#include "ui/frames/FrameView.h"
 #include "MainThreadPulse.h"
 #include "preview/TilePlayer.h"
 

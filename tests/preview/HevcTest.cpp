@@ -4,7 +4,7 @@
 
 #include "preview/CoverLoader.h"
 #include "preview/LUTEngine.h"
-#include "preview/PlayerSurface.h"
+#include "ui/frames/PlayerSurface.h"
 #include "preview/TilePlayer.h"
 
 #include <QMediaPlayer>

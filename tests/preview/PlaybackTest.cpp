@@ -2,7 +2,7 @@
 // (advancing, exact while paused, looping, torn down mid-decode), the clip's sound as the
 // player's stream, and the player's own video for what our decoder cannot show.
 #include "preview/ClipSound.h"
-#include "preview/PlayerSurface.h"
+#include "ui/frames/PlayerSurface.h"
 #include "VideoClips.h"
 
 #include <QMediaPlayer>

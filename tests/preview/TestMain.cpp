@@ -1,6 +1,13 @@
-// Runs the preview tests inside a GUI application, headless, with every per-user folder
-// pointed at a temporary directory.
+// Runs the preview tests inside a GUI application (a widget application for the tests of
+// the views that show frames), headless, with every per-user folder pointed at a
+// temporary directory.
+#ifdef VIDORRA_TEST_WIDGETS
 #include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -14,7 +21,7 @@ int main(int argc, char **argv)
         return 2;
     for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
         qputenv(name, (home.path() + QLatin1Char('/') + QLatin1String(name)).toUtf8());
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -17,7 +17,7 @@
 #include "model/Model.h"
 #include "model/Preferences.h"
 #include "preview/LUTEngine.h"
-#include "preview/PlayerSurface.h"
+#include "ui/frames/PlayerSurface.h"
 
 #include <QDesktopServices>
 #include <QDialog>

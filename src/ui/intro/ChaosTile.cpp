@@ -2,7 +2,7 @@
 
 #include "kit/Palette.h"
 
-#include "preview/FrameView.h"
+#include "ui/frames/FrameView.h"
 #include "preview/TilePlayer.h"
 
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 #include "kit/Fonts.h"
 #include "model/Model.h"
 #include "preview/LUTEngine.h"
-#include "preview/PlayerSurface.h"
+#include "ui/frames/PlayerSurface.h"
 #include "text/Language.h"
 
 #include <QEvent>

@@ -7,7 +7,7 @@
 
 #include "library/Scan.h"
 #include "preview/LUTCube.h"
-#include "preview/PlayerSurface.h"
+#include "ui/frames/PlayerSurface.h"
 
 #include <QMediaPlayer>
 #include <QPointer>

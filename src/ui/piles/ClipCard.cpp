@@ -8,7 +8,7 @@
 #include "kit/Palette.h"
 
 #include "metadata/Labels.h"
-#include "preview/FrameView.h"
+#include "ui/frames/FrameView.h"
 #include "preview/LUTEngine.h"
 #include "preview/PreviewPlayer.h"
 #include "text/Language.h"

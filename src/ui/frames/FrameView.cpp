@@ -1,4 +1,4 @@
-#include "preview/FrameView.h"
+#include "ui/frames/FrameView.h"
 
 #include "preview/PreviewPlayer.h"
 

@@ -1,4 +1,4 @@
-#include "preview/PlayerSurface.h"
+#include "ui/frames/PlayerSurface.h"
 
 #include "preview/ClipSound.h"
 #include "preview/PictureScaler.h"
