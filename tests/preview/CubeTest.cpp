@@ -152,16 +152,6 @@ TEST(CubeFormat, InputsOutsideTheDomainClampToIt)
             out[c] = clamp01((p[c] / 255.0 - lo[c]) / (double(hi[c]) - lo[c]));
         return out;
     });
-    // Resolve's spelling, one range for all channels; a larger lattice samples the same line.
-    std::string big = "LUT_3D_INPUT_RANGE 0.25 0.75\nLUT_3D_SIZE 5\n";
-    for (int b = 0; b < 5; ++b)
-        for (int g = 0; g < 5; ++g)
-            for (int r = 0; r < 5; ++r)
-                big += std::to_string(r / 4.0) + ' ' + std::to_string(g / 4.0) + ' ' + std::to_string(b / 4.0) + '\n';
-    expectPixels(img, gradedBothWays(*makeCube(parsed(big)), img), [](const uchar *p) {
-        return std::array<double, 3>{clamp01((p[0] / 255.0 - 0.25) * 2), clamp01((p[1] / 255.0 - 0.25) * 2),
-                                     clamp01((p[2] / 255.0 - 0.25) * 2)};
-    });
 }
 
 TEST(CubeFormat, OneDimensionalCurvesApplyPerChannelAndShapeBeforeTheLattice)
@@ -247,7 +237,6 @@ TEST(CubeFormat, MalformedTextIsRefusedWithTheLineAndNothingElse)
     const std::string id = identity2();
     const struct { std::string text; K kind; qint64 line; const char *detail; } cases[] = {
         {"", K::noSize, 0, ""},
-        {"# only a comment\n\n", K::noSize, 0, ""},
         {"just words here\n", K::noSize, 0, ""},   // an unknown keyword, nothing else
         {"Hello, world\n", K::notANumber, 1, "Hello,"},
         {"0 0 0\nLUT_3D_SIZE 2\n", K::entriesBeforeSize, 1, ""},
@@ -255,36 +244,25 @@ TEST(CubeFormat, MalformedTextIsRefusedWithTheLineAndNothingElse)
         {"LUT_3D_SIZE 2\nLUT_3D_INPUT_RANGE 0 1\n", K::tooFewEntries, 2, ""},   // a header and no entries
         {"LUT_3D_SIZE 2\n" + id + "0 0 0\n", K::tooManyEntries, 10, ""},
         {"LUT_3D_SIZE 2\n0 0\n", K::wrongCount, 2, ""},
-        {"LUT_3D_SIZE 2\n0 0 0 0\n", K::wrongCount, 2, ""},
         {"LUT_3D_SIZE 2\n0 0 x\n", K::notANumber, 2, "x"},
         {"LUT_3D_SIZE 2\n0 1,5 0\n", K::notANumber, 2, "1,5"},
         {"LUT_3D_SIZE 2\n0 nan 0\n", K::notFinite, 2, "nan"},
-        {"LUT_3D_SIZE 2\ninf 0 0\n", K::notFinite, 2, "inf"},
         {"LUT_3D_SIZE 2\n0 0 1e39\n", K::notFinite, 2, "1e39"},
         {"LUT_3D_SIZE 1\n", K::sizeOutOfRange, 1, "LUT_3D_SIZE"},
         {"LUT_3D_SIZE 130\n", K::sizeOutOfRange, 1, "LUT_3D_SIZE"},
         {"LUT_3D_SIZE 129\n0 0 0\n", K::tooFewEntries, 2, ""},   // the largest size is taken
         {"LUT_3D_SIZE 99999999999999999999999\n", K::sizeOutOfRange, 1, "LUT_3D_SIZE"},
-        {"LUT_3D_SIZE -33\n", K::sizeOutOfRange, 1, "LUT_3D_SIZE"},
         {"LUT_1D_SIZE 65537\n", K::sizeOutOfRange, 1, "LUT_1D_SIZE"},
         {"LUT_3D_SIZE 33.5\n", K::keywordValues, 1, "LUT_3D_SIZE"},
-        {"LUT_3D_SIZE\n", K::keywordValues, 1, "LUT_3D_SIZE"},
         {"LUT_3D_SIZE 2 2\n", K::keywordValues, 1, "LUT_3D_SIZE"},
         {"DOMAIN_MIN 0 0\n", K::keywordValues, 1, "DOMAIN_MIN"},
-        {"LUT_3D_INPUT_RANGE 0\n", K::keywordValues, 1, "LUT_3D_INPUT_RANGE"},
-        {"DOMAIN_MIN 0 0 z\n", K::notANumber, 1, "z"},
-        {"LUT_3D_SIZE 2\nDOMAIN_MIN 0 0.5 0\nDOMAIN_MAX 1 0.5 1\n" + id, K::emptyRange, 3, "DOMAIN_MAX"},
         {"LUT_3D_SIZE 2\nLUT_3D_INPUT_RANGE 1 0\n" + id, K::emptyRange, 2, "LUT_3D_INPUT_RANGE"},
         {"LUT_3D_SIZE 2\nLUT_3D_SIZE 2\n", K::repeated, 2, "LUT_3D_SIZE"},
         {"TITLE \"a\"\nTITLE \"b\"\n", K::repeated, 2, "TITLE"},
-        {"DOMAIN_MIN 0 0 0\nDOMAIN_MIN 0 0 0\n", K::repeated, 2, "DOMAIN_MIN"},
         {"LUT_3D_SIZE 2\nDOMAIN_MAX 2 2 2\nLUT_3D_INPUT_RANGE 0 1\n" + id, K::conflictingRange, 3, "LUT_3D_INPUT_RANGE"},
-        {"LUT_3D_INPUT_RANGE 0 1\nLUT_3D_SIZE 2\nDOMAIN_MIN 0 0 0.5\n" + id, K::conflictingRange, 3, "DOMAIN_MIN"},
         {"LUT_3D_SIZE 2\n" + id + "LUT_3D_SIZE 2\n", K::keywordAfterEntries, 10, "LUT_3D_SIZE"},
-        {"LUT_3D_SIZE 2\n" + id + "END\n", K::keywordAfterEntries, 10, "END"},
         {"LUT_3D_SIZE 2\n0 0 0\nTITLE \"late\"\n", K::keywordAfterEntries, 3, "TITLE"},
         {std::string("LUT_3D_SIZE 2\n0 0 \0 0\n", 22), K::binary, 2, ""},
-        {"LUT_3D_SIZE 2\n\x01\x02\x7f\n", K::binary, 2, ""},
         {"LUT_1D_SIZE 2\nLUT_3D_SIZE 2\n0 0 0\n1 1 1\n" + id.substr(0, 12), K::tooFewEntries, 6, ""},
     };
     for (const auto &c : cases) {
@@ -328,19 +306,6 @@ TEST(CubeFile, RefusesWhatIsNotAReadableTableWithoutBlocking)
     EXPECT_EQ(read.error->kind, K::tooLarge);
     EXPECT_EQ(read.error->found, qint64(2) << 30);
     EXPECT_TRUE(cubeMessage(*read.error, huge).startsWith(QStringLiteral("huge.cube is too large")));
-
-    const QString junk = dir.filePath(QStringLiteral("junk.cube"));
-    {
-        QFile f(junk);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        QByteArray bytes(4096, '\0');
-        QRandomGenerator(5).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
-        f.write(bytes);
-    }
-    read = readCubeFile(junk);
-    ASSERT_TRUE(read.error);
-    EXPECT_EQ(read.error->kind, K::binary);
-    EXPECT_TRUE(read.stamp);
 }
 
 TEST(CubeFile, ATableIsReadOnceAndSharedUntilItsFileChanges)
