@@ -19,7 +19,6 @@
 #include "model/Preferences.h"
 #include "preview/CoverLoader.h"
 #include "preview/CubeFile.h"
-#include "text/Language.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,7 +105,6 @@ TEST_F(ColorTablesTest, ChoosingPutsATableInForceAndABadFileChangesNothing)
     // Files that cannot be used: said with the file and the line; the choice stays.
     const struct { QByteArray text; QString name, says; } bad[] = {
         {"LUT_3D_SIZE 2\n0 0 0\n1 0 x\n", QStringLiteral("bad.cube"), QStringLiteral("bad.cube, line 3: “x” is not a number")},
-        {"LUT_3D_SIZE 200\n", QStringLiteral("big.cube"), QStringLiteral("big.cube, line 1: LUT_3D_SIZE 200 is outside 2 to 129")},
         {QByteArray(), QStringLiteral("gone.cube"), QStringLiteral("gone.cube: No such file or directory")},
     };
     for (const auto &b : bad) {
@@ -139,13 +137,6 @@ TEST_F(ColorTablesTest, ChoosingPutsATableInForceAndABadFileChangesNothing)
     EXPECT_FALSE(Preferences::lutPath(Preferences::lutPathDLogKey));
     EXPECT_EQ(section->valueLabel(Grade::dLog)->text(), QStringLiteral("Built-in"));
     EXPECT_FALSE(section->builtInButton(Grade::dLog)->isVisible());
-
-    // The section follows the language at once.
-    model.setLanguage(QStringLiteral("es"));
-    EXPECT_EQ(section->valueLabel(Grade::dLog)->text(), QStringLiteral("Integrada"));
-    EXPECT_EQ(section->chooseButton(Grade::dLog)->text(), QStringLiteral("Elegir…"));
-    EXPECT_EQ(section->heading()->text(), QStringLiteral("Color"));
-    model.setLanguage(QStringLiteral("en"));
 }
 
 TEST_F(ColorTablesTest, TheChoiceSurvivesARestartAndAMissingFileIsSaidOnce)

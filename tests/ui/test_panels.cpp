@@ -140,19 +140,9 @@ TEST_F(PanelTest, ThePopoverStaysInsideTheWindowAtItsSmallestUnderTheSettingsToo
     QWidget *tool = main.titleRow()->settingsTool();
     EXPECT_GT(panel->geometry().top(), tool->mapToGlobal(QPoint(0, tool->height())).y() - 1);
     model.setShowSettings(false);
-
-    // The arithmetic where the window lies well inside a large screen (the test screen is
-    // smaller than the window): a tool 40 from the window's right edge.
-    const QRect window(100, 50, 1030, 540), screen(0, 0, 1920, 1080);
-    const QPoint at = SettingsPanel::placeUnder(QRect(1075, 70, 30, 30), QSize(300, 260), window, screen);
-    EXPECT_EQ(at, QPoint(1130 - 8 - 300, 106));
-    EXPECT_EQ(SettingsPanel::placeUnder(QRect(600, 70, 30, 30), QSize(300, 260), window, screen), QPoint(465, 106));
-    // A window partly off the screen: the screen wins.
-    EXPECT_EQ(SettingsPanel::placeUnder(QRect(1900, 70, 30, 30), QSize(300, 260), QRect(1000, 50, 1030, 540), screen).x(),
-              1920 - 300);
 }
 
-TEST_F(PanelTest, LinksOpenTheSiteSupportAndOneAboutPanelWithCreditsInParagraphs)
+TEST_F(PanelTest, LinksOpenTheSiteSupportAndOneAboutPanel)
 {
     const qsizetype before = desktopOpened().size();
     SettingsPanel panel(&model, &window);
@@ -188,12 +178,6 @@ TEST_F(PanelTest, LinksOpenTheSiteSupportAndOneAboutPanelWithCreditsInParagraphs
     QDialog *about = showAboutPanel(&window);
     EXPECT_EQ(aboutPanels(), QList<QWidget *>{about});
     EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == about; }, 2000));
-    const QString credits = about->findChild<QLabel *>(QStringLiteral("aboutCredits"))->text();
-    const QStringList paragraphs = credits.split(QStringLiteral("\n"));
-    ASSERT_EQ(paragraphs.size(), 3) << credits.toStdString();
-    EXPECT_EQ(paragraphs[0], QStringLiteral("Organizes D-Log and D-Log 2 clips from DJI Osmo Pocket cameras."));
-    EXPECT_TRUE(paragraphs[1].isEmpty());
-    EXPECT_TRUE(paragraphs[2].startsWith(QStringLiteral("DJI and Osmo are trademarks")));
 }
 
 namespace {
