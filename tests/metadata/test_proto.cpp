@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 
 using namespace vidorra;
 
@@ -68,15 +67,6 @@ TEST(MetadataProtoParse, SixtyFourBitVarints)
     EXPECT_EQ(pbInt(hex("08" "ffffffffffffffffff" "7f"), {1}), -1);
 }
 
-TEST(MetadataProtoParse, FixedWidthFloatsAreLittleEndian)
-{
-    const QByteArray single = hex("0d8fc2ef41"); // 29.97f
-    EXPECT_EQ(pbDouble(single, {1}), double(29.97f));
-    EXPECT_EQ(pbInt(single, {1}), 0);
-    EXPECT_EQ(pbDouble(hex("11000000000000f03f"), {2}), 1.0);
-    EXPECT_TRUE(std::isnan(pbDouble(hex("0d0000c07f"), {1})));
-}
-
 TEST(MetadataProtoPath, DescendsAndTriesEveryOccurrence)
 {
     const QByteArray msg = integer(1, 5) + message(2, integer(4, 9)) + message(2, integer(3, 77));
@@ -94,12 +84,6 @@ TEST(MetadataProtoPath, MalformedNestedMessageOnlyAffectsItsOwnPaths)
     EXPECT_EQ(pbString(msg, {5}), QStringLiteral("OsmoPocket3"));
     EXPECT_FALSE(pbValue(broken, {2, 1}).has_value());
     EXPECT_TRUE(parseProto(broken).has_value()) << "kept as bytes at the outer level";
-}
-
-TEST(MetadataProtoPath, StringsDecodeUtf8WithReplacement)
-{
-    EXPECT_EQ(pbString(message(1, QByteArray("D-Log \xc3\xa9")), {1}), QStringLiteral("D-Log \u00e9"));
-    EXPECT_EQ(pbString(message(1, QByteArray("a\xff")), {1}), QStringLiteral("a\uFFFD"));
 }
 
 TEST(MetadataProtoPath, DeepNestingDoesNotRecurseBeyondThePath)
