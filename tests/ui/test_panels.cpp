@@ -321,11 +321,15 @@ TEST_F(PreviewTest, ItOpensSwitchesAndClosesWithTheModelsPreview)
     PreviewOverlay overlay(&model, &window);
     model.setPreview(items[0]);
     EXPECT_TRUE(overlay.isVisible());
+    // Once faded in, the video is drawn directly, not through a lasting effect.
+    EXPECT_TRUE(waitUntil([&] { return !overlay.graphicsEffect(); }));
     model.setPreview(items[1]);
     EXPECT_EQ(overlay.player()->source().toLocalFile(), items[1].url);
     EXPECT_EQ(overlay.findChild<QLabel *>(QStringLiteral("previewFileName"))->text(), QFileInfo(items[1].url).fileName());
     model.setPreview(std::nullopt);
     EXPECT_FALSE(overlay.isVisible());
+    // The picture it leaves to fade out goes when the fade ends.
+    EXPECT_TRUE(waitUntil([&] { return !window.findChild<QWidget *>(QStringLiteral("fadeGhost")); }));
 }
 
 #include "test_panels.moc"
