@@ -86,6 +86,12 @@ TEST(MetadataProtoPath, MalformedNestedMessageOnlyAffectsItsOwnPaths)
     EXPECT_TRUE(parseProto(broken).has_value()) << "kept as bytes at the outer level";
 }
 
+TEST(MetadataProtoPath, StringsDecodeUtf8WithReplacement)
+{
+    EXPECT_EQ(pbString(message(1, QByteArray("D-Log \xc3\xa9")), {1}), QStringLiteral("D-Log \u00e9"));
+    EXPECT_EQ(pbString(message(1, QByteArray("a\xff")), {1}), QStringLiteral("a\uFFFD"));
+}
+
 TEST(MetadataProtoPath, DeepNestingDoesNotRecurseBeyondThePath)
 {
     QByteArray msg = integer(1, 1);

@@ -137,6 +137,12 @@ TEST_F(ColorTablesTest, ChoosingPutsATableInForceAndABadFileChangesNothing)
     EXPECT_FALSE(Preferences::lutPath(Preferences::lutPathDLogKey));
     EXPECT_EQ(section->valueLabel(Grade::dLog)->text(), QStringLiteral("Built-in"));
     EXPECT_FALSE(section->builtInButton(Grade::dLog)->isVisible());
+
+    // The section follows the language at once.
+    model.setLanguage(QStringLiteral("es"));
+    EXPECT_EQ(section->valueLabel(Grade::dLog)->text(), QStringLiteral("Integrada"));
+    EXPECT_EQ(section->chooseButton(Grade::dLog)->text(), QStringLiteral("Elegir…"));
+    model.setLanguage(QStringLiteral("en"));
 }
 
 TEST_F(ColorTablesTest, TheChoiceSurvivesARestartAndAMissingFileIsSaidOnce)
