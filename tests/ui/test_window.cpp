@@ -171,6 +171,10 @@ TEST_F(WindowTest, DroppingAFolderShowsTheIntroThenTabsAndPiles)
     click(window->introMosaic()->organizeButton());
     EXPECT_FALSE(window->introShown());
     EXPECT_TRUE(window->introMosaic()->tiles().isEmpty());   // the intro's players are let go
+    // The piles ease in under a veil that lets clicks through to them at once.
+    const QPoint onPiles = window->pileList()->mapTo(window.get(), window->pileList()->rect().center());
+    QWidget *under = window->childAt(onPiles);
+    EXPECT_TRUE(under && under->objectName() != QLatin1String("fadeVeil"));
 
     // One tab per resolution with its count, the current one marked.
     ResolutionTabBar *bar = window->tabBar();
