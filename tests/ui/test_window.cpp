@@ -407,6 +407,31 @@ TEST_F(WindowTest, GridLaysOutColumnsAndHoldsCardsOnlyForVisibleCells)
     EXPECT_LE(grid->boundCards().size(), shown + 5);
 }
 
+TEST_F(WindowTest, AnotherTabOrFolderStartsAtTheTop)
+{
+    // Two tabs of twelve piles each, both taller than the window.
+    for (qint64 width : {3840, 1920})
+        for (double fps : {24, 25, 30, 48, 50, 60})
+            for (qint64 code : {2, 22})
+                writeClip(folder, QStringLiteral("DJI_%1_%2_%3.MP4").arg(width).arg(fps).arg(code),
+                          {.gamma = code == 2 ? QStringLiteral("D-Log") : QStringLiteral("D-Log 2"), .colorCode = code,
+                           .width = width, .height = width * 9 / 16, .captureFPS = fps, .playbackFPS = fps});
+    const QString other = freshFolder();
+    for (const QString &name : QDir(folder).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(folder + u'/' + name, other + u'/' + name));
+    loadOrganized();
+    QScrollBar *bar = window->pileList()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->maximum());
+    click(window->tabBar()->tab(QStringLiteral("1080p")));
+    EXPECT_EQ(bar->value(), 0);
+    click(window->tabBar()->tab(QStringLiteral("4K")));
+    bar->setValue(bar->maximum());
+    drop({QUrl::fromLocalFile(other)});
+    ASSERT_TRUE(scanEnded());
+    EXPECT_EQ(bar->value(), 0);
+}
+
 TEST_F(WindowTest, MessageBarClearsAfterThreeSecondsUnlessItHasALineBreak)
 {
     auto timer = std::make_unique<ManualClearTimer>();
